@@ -1,0 +1,156 @@
+#include "SettingsDlg.h"
+
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+const MessageMapEntry CSettingsDlg::messageEntries[] = {
+    MapMessage(WM_SYSCOMMAND, &CSettingsDlg::OnSysCommand),
+    MapMessage(WM_PAINT, &CSettingsDlg::OnPaint),
+    MapMessage(WM_QUERYDRAGICON, &CSettingsDlg::OnQueryDragIcon),
+    MapCommand(ID_TRAY_EXIT, &CSettingsDlg::OnExit),
+    MapCommand(ID_TRAY_SETTINGS, &CSettingsDlg::OnShowSettings),
+    MapCommand(ID_TRAY_LOCKALL, &CSettingsDlg::LockAllDrives),
+    MapCommand(ID_TRAY_UNLOCKALL, &CSettingsDlg::UnlockAllDrives),
+    MapCommand(IDC_OK, &CSettingsDlg::OnAccept),
+    MapCommand(IDC_CANCEL, &CSettingsDlg::OnHide),
+    MapMessage(WM_CLOSE, &CSettingsDlg::OnClose),
+    MapCommand(ID_TRAY_DONATE, &CSettingsDlg::OpenDonationPage),
+    MapCommand(IDC_DONATE, &CSettingsDlg::OpenDonationPage),
+};
+
+const MessageMap CSettingsDlg::messageMap = DefineMessageMap(&CDialog::messageMap, messageEntries);
+
+CSettingsDlg::CSettingsDlg(CWnd* parent)
+    : CDialog(IDD_SETTINGS, parent),
+      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP))),
+      m_hSmallIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY))),
+      m_pTray(nullptr), m_trayMessage(0), m_regKey("SOFTWARE\\Brindle Corporation\\Vexa"),
+      m_startOnBoot(0), m_lockOnStart(0), m_driveCount(0)
+{
+    // The template is not visible: the window exists hidden, and OnInitDialog runs in here.
+    Create(IDD_SETTINGS, parent);
+}
+
+CSettingsDlg::~CSettingsDlg() = default;
+
+BOOL CSettingsDlg::DestroyWindow()
+{
+    delete m_pTray; // removes the icon from the notification area
+    m_pTray = nullptr;
+    return CDialog::DestroyWindow();
+}
+
+void CSettingsDlg::PostNcDestroy()
+{
+    delete this;
+}
+
+void CSettingsDlg::DoDataExchange(CDataExchange* dx)
+{
+    DDX_Control(dx, IDC_HOMEPAGE, m_link);
+}
+
+BOOL CSettingsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    SetUpHomePageLink();
+
+    // "About Vexa..." in the system menu; it has no action of its own.
+    HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
+    char aboutText[64] = "";
+    ::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, aboutText, sizeof(aboutText));
+    if (systemMenu != nullptr && aboutText[0] != '\0') {
+        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+    }
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
+    m_pTray = new CSystemTray;
+    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon, IDR_TRAYMENU);
+    m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
+
+    LoadSettings();
+    EnumerateDrives();
+
+    ShowWindow(SW_HIDE);
+    return FALSE;
+}
+
+BOOL CSettingsDlg::OnCommand(WPARAM wparam, LPARAM lparam)
+{
+    // The whole parameter is compared, so only plain menu commands toggle a drive.
+    if (wparam >= ID_DRIVE_FIRST && wparam < ID_DRIVE_FIRST + static_cast<WPARAM>(m_driveCount))
+        ToggleDrive(static_cast<int>(wparam - ID_DRIVE_FIRST));
+    return CDialog::OnCommand(wparam, lparam);
+}
+
+LRESULT CSettingsDlg::OnSysCommand(WPARAM, LPARAM)
+{
+    return Default();
+}
+
+LRESULT CSettingsDlg::OnPaint(WPARAM, LPARAM)
+{
+    if (!::IsIconic(m_hWnd))
+        return Default();
+
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnQueryDragIcon(WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+LRESULT CSettingsDlg::OnClose(WPARAM, LPARAM)
+{
+    OnHide(); // closing the window only hides it: the program lives in the tray
+    return 0;
+}
+
+void CSettingsDlg::OnExit()
+{
+    DestroyWindow();
+}
+
+void CSettingsDlg::OnShowSettings()
+{
+    LoadSettings();
+    ShowWindow(SW_SHOW);
+}
+
+void CSettingsDlg::OnHide()
+{
+    ShowWindow(SW_HIDE);
+}
+
+void CSettingsDlg::SetUpHomePageLink()
+{
+}
+
+void CSettingsDlg::LoadSettings()
+{
+}
+
+void CSettingsDlg::OnAccept()
+{
+    OnHide();
+}
+
+void CSettingsDlg::OpenDonationPage()
+{
+}

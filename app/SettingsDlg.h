@@ -1,0 +1,66 @@
+// CSettingsDlg: the settings window. Created hidden at start, it is the application's main
+// window for the whole run: it owns the tray icon, the home-page link, the drive table and the
+// options, receives every menu command, and ends the program when it is destroyed.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/Static.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CSystemTray;
+
+class CSettingsDlg : public CDialog {
+public:
+    // Creates the dialog window (hidden) from its template.
+    explicit CSettingsDlg(CWnd* parent = nullptr);
+    ~CSettingsDlg() override;
+
+    // Removes the tray icon, then destroys the window; the object deletes itself afterwards.
+    BOOL DestroyWindow() override;
+
+    // Options from the store into the window.
+    void LoadSettings();
+
+    // The drive table: every CD-ROM drive with its remembered lock re-applied and a menu item.
+    void EnumerateDrives();
+
+    CStatic m_link;             // the home-page line, control 1006
+    HICON m_hIcon;              // application icon 134
+    HICON m_hSmallIcon;         // tray icon 135
+    CSystemTray* m_pTray;       // owned; deleted in DestroyWindow
+    UINT m_trayMessage;         // the tray icon's callback message
+    std::string m_regKey;       // the program's key under HKEY_CURRENT_USER
+    DWORD m_startOnBoot;
+    DWORD m_lockOnStart;
+    int m_driveCount;
+
+protected:
+    BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
+    void DoDataExchange(CDataExchange* dx) override;
+    void PostNcDestroy() override;
+    BOOL OnInitDialog() override;
+
+    LRESULT OnSysCommand(WPARAM wparam, LPARAM lparam);
+    LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
+    LRESULT OnQueryDragIcon(WPARAM wparam, LPARAM lparam);
+    LRESULT OnClose(WPARAM wparam, LPARAM lparam);
+    void OnExit();
+    void OnShowSettings();
+    void LockAllDrives();
+    void UnlockAllDrives();
+    void OnAccept();
+    void OnHide();
+    void OpenDonationPage();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Gives the home-page line its target, look and hint.
+    void SetUpHomePageLink();
+
+    // Command 10001 + i: locks drive i when unlocked, unlocks it when locked.
+    void ToggleDrive(int index);
+};

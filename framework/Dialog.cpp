@@ -1,0 +1,74 @@
+#include "Dialog.h"
+
+#include "DataExchange.h"
+#include "WinApp.h"
+
+const MessageMapEntry CDialog::messageEntries[] = {
+    MapCommand(IDCANCEL, &CDialog::OnCancel),
+};
+
+const MessageMap CDialog::messageMap = DefineMessageMap(&CWnd::messageMap, messageEntries);
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent)
+{
+}
+
+BOOL CDialog::Create(UINT templateId, CWnd* parent)
+{
+    m_templateId = templateId;
+    m_pParentWnd = parent;
+    s_pWndInit = this;
+    HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
+                                     parent != nullptr ? parent->m_hWnd : nullptr, AfxDlgProc, 0);
+    s_pWndInit = nullptr;
+    return hwnd != nullptr;
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate)
+{
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*)
+{
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return FALSE;
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))
+        return FALSE;
+    return ::IsDialogMessageA(m_hWnd, msg);
+}
+
+INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM)
+{
+    CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
+    if (wnd == nullptr && CWnd::s_pWndInit != nullptr) {
+        // The first message that reaches the dialog procedure (WM_SETFONT, or WM_INITDIALOG
+        // for a template without a font): attach the object and put AfxWndProc in front of the
+        // dialog manager's window procedure.
+        wnd = CWnd::s_pWndInit;
+        CWnd::s_pWndInit = nullptr;
+        wnd->Attach(hwnd);
+        wnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+    }
+    if (message == WM_INITDIALOG && wnd != nullptr)
+        return static_cast<CDialog*>(wnd)->OnInitDialog();
+    return FALSE;
+}

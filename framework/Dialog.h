@@ -1,0 +1,52 @@
+// CDialog: a modeless dialog created from a resource template. The dialog window is attached
+// to the object before WM_INITDIALOG, so OnInitDialog and the message map see every message
+// from then on; the dialog manager still does the default processing behind them.
+#pragma once
+
+#include "Wnd.h"
+
+class CDataExchange;
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+    // Creates the dialog window from the template. Refer to CreateDialogParamA.
+    BOOL Create(UINT templateId, CWnd* parent = nullptr);
+
+    // Runs the data exchange: FALSE fills the controls, TRUE reads them back.
+    BOOL UpdateData(BOOL saveAndValidate);
+
+    // Ends the dialog; a modeless dialog is hidden, not destroyed. Refer to EndDialog.
+    void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+    // Refer to GetDlgItem, CheckDlgButton and IsDlgButtonChecked.
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
+    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
+
+    // Gives the dialog its keyboard interface (Tab, Enter, Escape, mnemonics).
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+    // WM_INITDIALOG: the data exchange attaches and fills the controls. The result tells the
+    // dialog manager whether to give the focus to the first control.
+    virtual BOOL OnInitDialog();
+
+    // Connects controls to members (DDX_Control); the base exchanges nothing.
+    virtual void DoDataExchange(CDataExchange* dx);
+
+    // The cancel command (Escape): ends the dialog with IDCANCEL.
+    void OnCancel();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
+
+    UINT m_templateId;
+    CWnd* m_pParentWnd;
+};
+
+// The dialog procedure of every CDialog.
+INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

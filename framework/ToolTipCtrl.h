@@ -1,0 +1,29 @@
+// CToolTipCtrl: owns one tooltip window of the common controls and destroys it with the object.
+#pragma once
+
+#include <windows.h>
+
+class CToolTipCtrl {
+public:
+    CToolTipCtrl() = default;
+    ~CToolTipCtrl() { DestroyWindow(); }
+    CToolTipCtrl(const CToolTipCtrl&) = delete;
+    CToolTipCtrl& operator=(const CToolTipCtrl&) = delete;
+
+    HWND m_hWnd = nullptr;
+
+    // Creates the tooltip window, owned by the given window. Refer to CreateWindowExA with
+    // TOOLTIPS_CLASSA.
+    BOOL Create(HWND owner, DWORD style = 0);
+
+    // Registers a tool: a rectangle of a window with its text. Refer to TTM_ADDTOOLA.
+    BOOL AddTool(HWND window, const char* text, const RECT& rect, UINT_PTR toolId);
+
+    // Replaces the text of a tool. Refer to TTM_UPDATETIPTEXTA.
+    void UpdateTipText(const char* text, HWND window, UINT_PTR toolId);
+
+    // Lets the tooltip see a mouse message of a tool's window. Refer to TTM_RELAYEVENT.
+    void RelayEvent(MSG* msg);
+
+    BOOL DestroyWindow();
+};

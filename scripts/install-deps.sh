@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, non-interactively, the Debian packages Vexa needs to build, run and test:
+# the MinGW-w64 cross compilers, CMake and Ninja, Wine, a virtual X server with the tools the
+# tests use to look at it, ImageMagick for the icons and screenshots, and GoogleTest's sources.
+# Packages already present are left alone; nothing is installed when nothing is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64
+  xvfb xdotool x11-utils
+  imagemagick
+  googletest
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

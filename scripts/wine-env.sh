@@ -1,0 +1,69 @@
+# Sourced by the run and test scripts: a virtual X display and a throwaway Wine prefix that
+# belong to this run alone. Call vexa_env_start; everything it started is stopped on exit.
+#
+#   VEXA_USE_DISPLAY=1   use the caller's $DISPLAY instead of starting Xvfb
+#   VEXA_KEEP_PREFIX=1   keep the prefix on exit (its path is printed)
+
+vexa_started_xvfb=""
+vexa_prefix=""
+
+vexa_env_stop() {
+  if [ -n "$vexa_prefix" ]; then
+    WINEPREFIX="$vexa_prefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$vexa_prefix" wineserver -w 2>/dev/null || true
+    if [ "${VEXA_KEEP_PREFIX:-0}" = 1 ]; then
+      echo "Wine prefix kept in $vexa_prefix" >&2
+    else
+      rm -rf "$vexa_prefix"
+    fi
+    vexa_prefix=""
+  fi
+  if [ -n "$vexa_started_xvfb" ]; then
+    kill "$vexa_started_xvfb" 2>/dev/null || true
+    wait "$vexa_started_xvfb" 2>/dev/null || true
+    vexa_started_xvfb=""
+  fi
+}
+
+# Starts Xvfb on the first free display number from 90 on, and waits until it answers.
+vexa_start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  vexa_started_xvfb=$!
+  export DISPLAY=":$n"
+  local tries=0
+  until xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    if [ $tries -gt 300 ] || ! kill -0 "$vexa_started_xvfb" 2>/dev/null; then
+      echo "Xvfb did not start on $DISPLAY" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# A fresh prefix with two CD-ROM drive letters, D: and E:, backed by empty folders.
+vexa_make_prefix() {
+  vexa_prefix=$(mktemp -d /tmp/vexa-wine.XXXXXX)
+  export WINEPREFIX="$vexa_prefix"
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+  wineboot -i >/dev/null 2>&1
+  mkdir -p "$vexa_prefix/cdrom-d" "$vexa_prefix/cdrom-e"
+  ln -sfn "$vexa_prefix/cdrom-d" "$vexa_prefix/dosdevices/d:"
+  ln -sfn "$vexa_prefix/cdrom-e" "$vexa_prefix/dosdevices/e:"
+  wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Wine\Drives' /v 'e:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
+  # Keep the server of this prefix running between the tests' many short processes.
+  wineserver -p
+}
+
+vexa_env_start() {
+  trap vexa_env_stop EXIT
+  trap 'exit 130' INT TERM
+  if [ "${VEXA_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+    vexa_start_xvfb
+  fi
+  vexa_make_prefix
+}

@@ -1,0 +1,158 @@
+#include "SystemTray.h"
+
+#include "TrayPlatform.h"
+#include "framework/WinApp.h"
+#include "framework/WndClass.h"
+
+#include <cstring>
+
+namespace {
+
+// The length of a text, counting at most limit characters.
+std::size_t StringLength(const char* text, std::size_t limit)
+{
+    std::size_t length = 0;
+    while (length < limit && text[length] != '\0')
+        ++length;
+    return length;
+}
+
+} // namespace
+
+CSystemTray::CSystemTray()
+    : m_iconAdded(FALSE), m_notifyData(), m_defaultItem(0), m_defaultIsPosition(TRUE),
+      m_iconWanted(FALSE), m_taskbarCreated(0)
+{
+}
+
+CSystemTray::~CSystemTray()
+{
+    m_contextMenu.DestroyMenu();
+    if (m_iconAdded) {
+        m_notifyData.uFlags = 0;
+        g_trayPlatform.shellNotifyIcon(NIM_DELETE, &m_notifyData);
+        m_iconAdded = FALSE;
+    }
+    m_entryTexts.RemoveAll();
+    DestroyWindow();
+}
+
+BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id)
+{
+    // The notification area came with version 4 of the platform.
+    if (LOBYTE(LOWORD(g_trayPlatform.getVersion())) < 4) {
+        m_iconAdded = FALSE;
+        return FALSE;
+    }
+
+    CreateEx(0, AfxRegisterWndClass(0).c_str(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
+
+    m_notifyData.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    m_notifyData.hWnd = parent != nullptr && parent->m_hWnd != nullptr ? parent->m_hWnd : m_hWnd;
+    m_notifyData.uID = id;
+    m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_notifyData.uCallbackMessage = callbackMessage;
+    m_notifyData.hIcon = icon;
+    const std::size_t tipLength = tip != nullptr ? StringLength(tip, sizeof(m_notifyData.szTip) - 1) : 0;
+    std::memcpy(m_notifyData.szTip, tip, tipLength);
+    m_notifyData.szTip[tipLength] = '\0';
+
+    if (!m_contextMenu.Attach(::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(LOWORD(id)))))
+        return FALSE;
+
+    m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    m_iconWanted = TRUE;
+    m_iconAdded = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
+    return m_iconAdded;
+}
+
+void CSystemTray::OnTaskbarCreated()
+{
+    BOOL added = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
+    // A shell that still holds the icon refuses to add it twice; it is still shown, and must
+    // still be removed at exit.
+    if (!added && m_iconAdded)
+        added = g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &m_notifyData);
+    m_iconAdded = added;
+}
+
+BOOL CSystemTray::SetDefaultItem(int item, BOOL byPosition)
+{
+    if (item == m_defaultItem && byPosition == m_defaultIsPosition)
+        return TRUE;
+    m_defaultItem = item;
+    m_defaultIsPosition = byPosition;
+    HMENU popup = m_contextMenu.GetSubMenu(0);
+    if (popup == nullptr)
+        return FALSE;
+    ::SetMenuDefaultItem(popup, static_cast<UINT>(item), byPosition);
+    return TRUE;
+}
+
+void CSystemTray::AddEntryText(const std::string& text)
+{
+    m_entryTexts.Add(text);
+}
+
+void CSystemTray::SetEntryText(INT_PTR index, const std::string& text)
+{
+    m_entryTexts.SetAt(index, text);
+}
+
+LRESULT CSystemTray::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == m_notifyData.uCallbackMessage)
+        return OnIconNotify(wparam, lparam);
+    if (m_iconWanted && message == m_taskbarCreated) {
+        OnTaskbarCreated();
+        return 0;
+    }
+    return CWnd::WindowProc(message, wparam, lparam);
+}
+
+LRESULT CSystemTray::OnIconNotify(WPARAM wparam, LPARAM lparam)
+{
+    if (wparam != m_notifyData.uID)
+        return 0;
+    CWnd* mainWnd = AfxGetMainWnd();
+    if (mainWnd == nullptr || mainWnd->m_hWnd == nullptr)
+        return 0; // nobody to show the menu for or to run a command
+
+    switch (LOWORD(lparam)) {
+    case WM_RBUTTONUP: {
+        HMENU popup = m_contextMenu.GetSubMenu(0);
+        if (popup == nullptr)
+            return 0;
+        ::SetMenuDefaultItem(popup, static_cast<UINT>(m_defaultItem), m_defaultIsPosition);
+        for (INT_PTR position = 0; position < m_entryTexts.GetSize(); ++position) {
+            const std::string& text = m_entryTexts.GetAt(position);
+            if (text.empty())
+                continue;
+            const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
+            ::ModifyMenuA(popup, static_cast<UINT>(position), MF_BYPOSITION | MF_STRING, id,
+                          text.c_str());
+        }
+        POINT cursor;
+        ::GetCursorPos(&cursor);
+        // Without the foreground, the menu would not close when the user clicks elsewhere.
+        ::SetForegroundWindow(mainWnd->m_hWnd);
+        ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, mainWnd->m_hWnd, nullptr);
+        ::PostMessageA(mainWnd->m_hWnd, WM_NULL, 0, 0);
+        return 1;
+    }
+    case WM_LBUTTONDBLCLK: {
+        ::SetForegroundWindow(mainWnd->m_hWnd);
+        UINT command = static_cast<UINT>(m_defaultItem);
+        if (m_defaultIsPosition) {
+            HMENU popup = m_contextMenu.GetSubMenu(0);
+            if (popup == nullptr)
+                return 0;
+            command = ::GetMenuItemID(popup, m_defaultItem);
+        }
+        ::SendMessageA(mainWnd->m_hWnd, WM_COMMAND, command, 0);
+        return 1;
+    }
+    default:
+        return 1;
+    }
+}

@@ -1,0 +1,55 @@
+// CSystemTray: the program's icon in the notification area, its context menu, and the routing
+// of clicks on the icon to the main window. The object's own window is an invisible 10 x 10
+// pop-up that exists only to receive the icon's callback message.
+#pragma once
+
+#include "framework/Menu.h"
+#include "framework/StringArray.h"
+#include "framework/Wnd.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+class CSystemTray : public CWnd {
+public:
+    CSystemTray();
+    ~CSystemTray() override;
+
+    // Creates the hidden window, loads the menu whose identifier is the low word of id, and
+    // asks the shell to show the icon with its tip (at most 127 characters are kept). TRUE
+    // when the shell accepted the icon.
+    BOOL Install(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id);
+
+    // Makes an item the menu's default (bold, run by a double click): a position in the
+    // pop-up when byPosition is TRUE, else a command identifier. FALSE when no menu is loaded
+    // yet; the item is still applied at the next opening.
+    BOOL SetDefaultItem(int item, BOOL byPosition);
+
+    // Entry texts replace the texts of the pop-up's items at the same positions each time the
+    // menu opens; an empty entry leaves its item alone.
+    void AddEntryText(const std::string& text);
+    void SetEntryText(INT_PTR index, const std::string& text); // CInvalidArgException if out of range
+
+    // The icon's callback: a right-button release opens the menu, a left double click runs the
+    // default command. 1 when the notification was for this icon, else 0.
+    virtual LRESULT OnIconNotify(WPARAM wparam, LPARAM lparam);
+
+    CMenu m_contextMenu;            // only its pop-up 0 is ever shown
+    BOOL m_iconAdded;               // the shell holds the icon: destruction removes it
+    NOTIFYICONDATAA m_notifyData;   // the record handed to the shell in every request
+    int m_defaultItem;              // command identifier or position, per m_defaultIsPosition
+    BOOL m_defaultIsPosition;
+    CStringArray m_entryTexts;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+private:
+    // The shell restarted (or came up after Vexa): it knows no icon, so add it again.
+    void OnTaskbarCreated();
+
+    BOOL m_iconWanted;      // Install got as far as asking the shell for the icon
+    UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
+};

@@ -1,0 +1,3 @@
+#include "TrayPlatform.h"
+
+TrayPlatform g_trayPlatform = {::GetVersion, ::Shell_NotifyIconA};
