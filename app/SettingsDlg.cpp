@@ -27,7 +27,7 @@ CSettingsDlg::CSettingsDlg(CWnd* parent)
       m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP))),
       m_hSmallIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY))),
       m_pTray(nullptr), m_trayMessage(0), m_regKey("SOFTWARE\\Brindle Corporation\\Vexa"),
-      m_startOnBoot(0), m_lockOnStart(0), m_driveCount(0)
+      m_startOnBoot(0), m_lockOnStart(0), m_driveCount(0), m_driveLocked()
 {
     // The template is not visible: the window exists hidden, and OnInitDialog runs in here.
     Create(IDD_SETTINGS, parent);

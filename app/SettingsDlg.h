@@ -27,6 +27,18 @@ public:
     // The drive table: every CD-ROM drive with its remembered lock re-applied and a menu item.
     void EnumerateDrives();
 
+    // Locks (lock 1) or unlocks (lock 0) drive index; on success the menu text and the stored
+    // flag follow. A failure is reported in a message box unless quiet is set.
+    BOOL LockDrive(int index, int lock, BOOL quiet);
+
+    // The settings store under HKEY_CURRENT_USER. Failures are silent: a read that fails leaves
+    // the pre-set value, a write that fails is lost.
+    DWORD ReadDriveState(const std::string& name);
+    void WriteDriveState(const std::string& name, DWORD state);
+    BOOL ReadOptions();
+    void WriteOptions();
+    void WriteAutostart(BOOL enabled, const std::string& commandPath);
+
     CStatic m_link;             // the home-page line, control 1006
     HICON m_hIcon;              // application icon 134
     HICON m_hSmallIcon;         // tray icon 135
@@ -35,7 +47,11 @@ public:
     std::string m_regKey;       // the program's key under HKEY_CURRENT_USER
     DWORD m_startOnBoot;
     DWORD m_lockOnStart;
-    int m_driveCount;
+
+    static constexpr int kMaxDrives = 50;
+    int m_driveCount;                      // CD-ROM drives found at start
+    std::string m_driveNames[kMaxDrives];  // "D:", in the platform's drive order
+    int m_driveLocked[kMaxDrives];         // the lock state Vexa believes each drive has
 
 protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;

@@ -5,6 +5,11 @@ void CSettingsDlg::EnumerateDrives()
     m_driveCount = 0;
 }
 
+BOOL CSettingsDlg::LockDrive(int, int, BOOL)
+{
+    return FALSE;
+}
+
 void CSettingsDlg::ToggleDrive(int)
 {
 }

@@ -1,0 +1,44 @@
+// Creates the real settings dialog, from its real template, as the application's main window
+// (as the program does at start) on a fresh account, and destroys it afterwards.
+#pragma once
+
+#include "TestSupport.h"
+#include "app/LockerApp.h"
+#include "app/SettingsDlg.h"
+
+#include <gtest/gtest.h>
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteProgramKey();
+        CreateDialog();
+    }
+
+    void TearDown() override
+    {
+        DestroyDialog();
+        DeleteProgramKey();
+    }
+
+    // A new program start: the dialog initialises with whatever the registry holds now.
+    void CreateDialog()
+    {
+        dlg = new CSettingsDlg(nullptr);
+        ASSERT_NE(nullptr, dlg->m_hWnd);
+        theApp.m_pMainWnd = dlg;
+    }
+
+    // What "Exit" does: the dialog removes the tray icon and deletes itself.
+    void DestroyDialog()
+    {
+        if (dlg != nullptr && theApp.m_pMainWnd == dlg)
+            dlg->DestroyWindow();
+        dlg = nullptr;
+        theApp.m_pMainWnd = nullptr;
+        PumpMessages();
+    }
+
+    CSettingsDlg* dlg = nullptr;
+};
