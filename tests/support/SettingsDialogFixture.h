@@ -13,7 +13,7 @@ protected:
     void SetUp() override
     {
         DeleteProgramKey();
-        CreateDialog();
+        StartDialog();
     }
 
     void TearDown() override
@@ -23,7 +23,7 @@ protected:
     }
 
     // A new program start: the dialog initialises with whatever the registry holds now.
-    void CreateDialog()
+    void StartDialog()
     {
         dlg = new CSettingsDlg(nullptr);
         ASSERT_NE(nullptr, dlg->m_hWnd);

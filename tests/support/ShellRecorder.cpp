@@ -1,0 +1,38 @@
+#include "ShellRecorder.h"
+
+namespace {
+
+ShellRecorder* g_recorder = nullptr;
+
+} // namespace
+
+ShellRecorder::ShellRecorder() : m_saved(g_trayPlatform)
+{
+    g_recorder = this;
+    g_trayPlatform.shellNotifyIcon = NotifyIcon;
+    g_trayPlatform.getVersion = Version;
+}
+
+ShellRecorder::~ShellRecorder()
+{
+    g_trayPlatform = m_saved;
+    g_recorder = nullptr;
+}
+
+BOOL WINAPI ShellRecorder::NotifyIcon(DWORD message, PNOTIFYICONDATAA data)
+{
+    ShellRequest request = {message,    data->cbSize,           data->hWnd, data->uID,
+                            data->uFlags, data->uCallbackMessage, data->hIcon,
+                            std::string(data->szTip, strnlen(data->szTip, sizeof(data->szTip)))};
+    g_recorder->requests.push_back(request);
+    if (g_recorder->refuseNext > 0) {
+        --g_recorder->refuseNext;
+        return FALSE;
+    }
+    return g_recorder->m_saved.shellNotifyIcon(message, data);
+}
+
+DWORD WINAPI ShellRecorder::Version()
+{
+    return g_recorder->version != 0 ? g_recorder->version : g_recorder->m_saved.getVersion();
+}

@@ -1,0 +1,34 @@
+// Records every request the tray icon makes to the shell, and can make the shell refuse one.
+// The requests still reach the real shell unless a refusal is asked for.
+#pragma once
+
+#include "tray/TrayPlatform.h"
+
+#include <string>
+#include <vector>
+
+struct ShellRequest {
+    DWORD message; // NIM_ADD, NIM_DELETE, ...
+    DWORD cbSize;
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    HICON icon;
+    std::string tip;
+};
+
+class ShellRecorder {
+public:
+    ShellRecorder();  // installs itself in front of the platform calls
+    ~ShellRecorder(); // restores the real calls
+
+    std::vector<ShellRequest> requests;
+    int refuseNext = 0;     // the next N requests fail without reaching the shell
+    DWORD version = 0;      // when non-zero, what GetVersion reports
+
+private:
+    static BOOL WINAPI NotifyIcon(DWORD message, PNOTIFYICONDATAA data);
+    static DWORD WINAPI Version();
+    TrayPlatform m_saved;
+};

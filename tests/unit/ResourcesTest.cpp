@@ -1,0 +1,140 @@
+// The resources linked into the program, read back through the platform's own loaders.
+#include "support/TestSupport.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+HMODULE Module()
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+std::string ResourceBytes(const char* type, const char* name)
+{
+    HRSRC found = ::FindResourceA(Module(), name, type);
+    if (found == nullptr)
+        return std::string();
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(Module(), found)));
+    return std::string(data, ::SizeofResource(Module(), found));
+}
+
+#pragma pack(push, 2)
+struct IconGroupHeader {
+    WORD reserved;
+    WORD type;
+    WORD count;
+};
+struct IconGroupEntry {
+    BYTE width;
+    BYTE height;
+    BYTE colours;
+    BYTE reserved;
+    WORD planes;
+    WORD bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+// "16x16@8" for each image of an icon group, in resource order.
+std::vector<std::string> IconImages(int id)
+{
+    const std::string bytes = ResourceBytes(MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */,
+                                            MAKEINTRESOURCEA(id));
+    std::vector<std::string> images;
+    if (bytes.size() < sizeof(IconGroupHeader))
+        return images;
+    IconGroupHeader header;
+    std::memcpy(&header, bytes.data(), sizeof(header));
+    for (WORD i = 0; i < header.count; ++i) {
+        IconGroupEntry entry;
+        std::memcpy(&entry, bytes.data() + sizeof(header) + i * sizeof(entry), sizeof(entry));
+        images.push_back(std::to_string(entry.width) + "x" + std::to_string(entry.height) + "@" +
+                         std::to_string(entry.bitCount));
+    }
+    return images;
+}
+
+TEST(Resources, IconGroupsHoldEverySizeAtEightAndThirtyTwoBits)
+{
+    EXPECT_EQ((std::vector<std::string>{"16x16@8", "16x16@32", "24x24@8", "24x24@32", "32x32@8",
+                                        "32x32@32", "48x48@8", "48x48@32"}),
+              IconImages(IDI_APP));
+    EXPECT_EQ((std::vector<std::string>{"16x16@8", "16x16@32"}), IconImages(IDI_TRAY));
+    EXPECT_NE(nullptr, ::LoadImageA(Module(), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0));
+}
+
+TEST(Resources, TrayMenuHasOnePopupWithTheCommandsInOrder)
+{
+    HMENU menu = ::LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_TRAYMENU));
+    ASSERT_NE(nullptr, menu);
+    ASSERT_EQ(1, ::GetMenuItemCount(menu));
+    EXPECT_EQ("Vexa", MenuItemText(menu, 0));
+    HMENU popup = ::GetSubMenu(menu, 0);
+    const char* texts[] = {"", "Lock All Drives", "Unlock All Drives", "", "Settings...",
+                           "Donate...", "Exit"};
+    const UINT ids[] = {0, 32773, 32774, 0, 32772, 32775, 32771};
+    ASSERT_EQ(7, ::GetMenuItemCount(popup));
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(texts[i], MenuItemText(popup, i));
+        EXPECT_EQ(ids[i], ::GetMenuItemID(popup, i));
+        const bool separator = (::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0;
+        EXPECT_EQ(ids[i] == 0, separator);
+    }
+    ::DestroyMenu(menu);
+}
+
+TEST(Resources, AboutStringVersionAndManifest)
+{
+    char about[64] = "";
+    EXPECT_EQ(14, ::LoadStringA(Module(), IDS_ABOUTBOX, about, sizeof(about)));
+    EXPECT_STREQ("&About Vexa...", about);
+
+    std::string version = ResourceBytes(MAKEINTRESOURCEA(16) /* RT_VERSION */, MAKEINTRESOURCEA(1));
+    ASSERT_FALSE(version.empty());
+    std::vector<char> copy(version.begin(), version.end());
+    copy.resize(copy.size() * 2); // VerQueryValue may convert in place
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueA(copy.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS);
+    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
+    EXPECT_EQ(0x00000001u, fixed->dwProductVersionLS);
+    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
+
+    const std::pair<const char*, const char*> strings[] = {
+        {"FileDescription", "Vexa - CD-ROM locking utility"},
+        {"FileVersion", "1, 0, 0, 1"},
+        {"InternalName", "Vexa"},
+        {"OriginalFilename", "Vexa.exe"},
+        {"ProductName", "Vexa"},
+        {"ProductVersion", "1, 0, 0, 1"},
+        {"LegalCopyright", "Copyright (C) 2026 Brindle Corporation"},
+    };
+    for (const auto& [name, expected] : strings) {
+        SCOPED_TRACE(name);
+        char* value = nullptr;
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(::VerQueryValueA(copy.data(), path.c_str(), reinterpret_cast<void**>(&value), &length));
+        EXPECT_STREQ(expected, value);
+    }
+
+    const std::string manifest = ResourceBytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+    EXPECT_NE(std::string::npos, manifest.find("name=\"Brindle.Vexa\""));
+    EXPECT_NE(std::string::npos, manifest.find("<description>Brindle.Vexa</description>"));
+    EXPECT_NE(std::string::npos,
+              manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    EXPECT_NE(std::string::npos, manifest.find("publicKeyToken=\"6595b64144ccf1df\""));
+}
+
+} // namespace

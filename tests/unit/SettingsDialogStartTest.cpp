@@ -1,0 +1,98 @@
+// The settings dialog as the program creates it at start: hidden, with its tray icon, and
+// routing the tray's commands.
+#include "support/SettingsDialogFixture.h"
+
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+namespace {
+
+LRESULT TrayNotify(CSettingsDlg* dlg, UINT event)
+{
+    return ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, event);
+}
+
+TEST_F(SettingsDialogTest, StartsHiddenWithItsTrayIconAndSystemMenuEntry)
+{
+    HWND window = dlg->m_hWnd;
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_EQ(window, ::FindWindowA("#32770", "Vexa Settings"));
+
+    HMENU systemMenu = ::GetSystemMenu(window, FALSE);
+    const int count = ::GetMenuItemCount(systemMenu);
+    ASSERT_GE(count, 2);
+    EXPECT_NE(0u, ::GetMenuState(systemMenu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ("&About Vexa...", MenuItemText(systemMenu, count - 1));
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), ::GetMenuItemID(systemMenu, count - 1));
+
+    EXPECT_EQ(reinterpret_cast<LRESULT>(dlg->m_hIcon), ::SendMessageA(window, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(0, ::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(dlg->m_hIcon), ::SendMessageA(window, WM_QUERYDRAGICON, 0, 0));
+
+    CSystemTray* tray = dlg->m_pTray;
+    ASSERT_NE(nullptr, tray);
+    EXPECT_EQ(::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message"),
+              tray->m_notifyData.uCallbackMessage);
+    EXPECT_STREQ("Vexa (right-click to use)", tray->m_notifyData.szTip);
+    EXPECT_EQ(dlg->m_hSmallIcon, tray->m_notifyData.hIcon);
+    EXPECT_EQ(tray->m_hWnd, tray->m_notifyData.hWnd);
+    EXPECT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
+
+    CloseNextMenuOnOpen();
+    EXPECT_EQ(1, TrayNotify(dlg, WM_RBUTTONUP));
+    EXPECT_EQ(static_cast<UINT>(ID_TRAY_SETTINGS),
+              ::GetMenuDefaultItem(tray->m_contextMenu.GetSubMenu(0), FALSE, 0));
+}
+
+TEST_F(SettingsDialogTest, SettingsCommandAndDoubleClickShowTheWindowAndClosingHidesIt)
+{
+    HWND window = dlg->m_hWnd;
+    ::SendMessageA(window, WM_COMMAND, ID_TRAY_SETTINGS, 0);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(window));
+
+    EXPECT_EQ(1, TrayNotify(dlg, WM_LBUTTONDBLCLK));
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
+    EXPECT_FALSE(::IsWindowVisible(window));
+
+    // Escape reaches the dialog through the dialog manager as the cancel command.
+    ::SendMessageA(window, WM_COMMAND, ID_TRAY_SETTINGS, 0);
+    MSG escape = {::GetDlgItem(window, IDC_AUTOSTART), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};
+    EXPECT_TRUE(dlg->PreTranslateMessage(&escape));
+    EXPECT_FALSE(::IsWindowVisible(window));
+
+    // Hidden again, yet still alive and still in the notification area.
+    EXPECT_TRUE(::IsWindow(window));
+    EXPECT_TRUE(TrayHasIcon(dlg->m_pTray->m_hWnd, IDR_TRAYMENU));
+}
+
+TEST_F(SettingsDialogTest, ExitRemovesTheIconDestroysTheWindowAndEndsTheMessageLoop)
+{
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_SETTINGS, 0); // shown: exit works all the same
+    HWND window = dlg->m_hWnd;
+    HWND trayWindow = dlg->m_pTray->m_hWnd;
+
+    ::SendMessageA(window, WM_COMMAND, ID_TRAY_EXIT, 0);
+    dlg = nullptr; // deleted itself
+
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_FALSE(::IsWindow(trayWindow));
+    EXPECT_FALSE(TrayHasIcon(trayWindow, IDR_TRAYMENU));
+    EXPECT_EQ(nullptr, theApp.m_pMainWnd);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(window));
+    MSG quit;
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(SettingsDialogTest, UnknownCommandsAndHelpAreHarmless)
+{
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_HELP, 0);
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, IDM_ABOUTBOX, 0);
+    ::SendMessageA(dlg->m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
+    EXPECT_FALSE(::IsWindowVisible(dlg->m_hWnd));
+}
+
+} // namespace

@@ -1,0 +1,287 @@
+// The tray icon against Wine's real notification area and real menus. A stand-in main window
+// records the commands the icon sends it.
+#include "support/ShellRecorder.h"
+#include "support/TestSupport.h"
+
+#include "app/LockerApp.h"
+#include "framework/WndClass.h"
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const UINT kCallback = WM_APP + 7;
+const char kTip[] = "Vexa (right-click to use)";
+
+class CommandSink : public CWnd {
+public:
+    CommandSink()
+    {
+        CreateEx(0, AfxRegisterWndClass(0).c_str(), "sink", WS_POPUP, 0, 0, 10, 10, nullptr,
+                 nullptr);
+    }
+    std::vector<std::pair<WPARAM, LPARAM>> commands;
+
+protected:
+    BOOL OnCommand(WPARAM wparam, LPARAM lparam) override
+    {
+        commands.emplace_back(wparam, lparam);
+        return TRUE;
+    }
+};
+
+class SystemTrayTest : public ::testing::Test {
+protected:
+    void SetUp() override { theApp.m_pMainWnd = &sink; }
+    void TearDown() override
+    {
+        tray.reset();
+        theApp.m_pMainWnd = nullptr;
+        PumpMessages();
+    }
+
+    void Install() { tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU); }
+
+    LRESULT Notify(UINT event, WPARAM id = IDR_TRAYMENU)
+    {
+        return ::SendMessageA(tray->m_hWnd, kCallback, id, event);
+    }
+
+    // A right click, with the menu closed by the test as soon as it is on screen.
+    LRESULT RightClick()
+    {
+        CloseNextMenuOnOpen();
+        return Notify(WM_RBUTTONUP);
+    }
+
+    HMENU Popup() { return tray->m_contextMenu.GetSubMenu(0); }
+
+    CommandSink sink;
+    ShellRecorder shell;
+    HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
+    std::unique_ptr<CSystemTray> tray = std::make_unique<CSystemTray>();
+};
+
+TEST_F(SystemTrayTest, InstallAddsTheIconWithItsHiddenWindowAndDestructionRemovesIt)
+{
+    EXPECT_EQ(nullptr, tray->m_hWnd);
+    Install();
+    ASSERT_TRUE(tray->m_iconAdded);
+
+    HWND window = tray->m_hWnd;
+    ASSERT_NE(nullptr, window);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_EQ(WS_POPUP, ::GetWindowLongA(window, GWL_STYLE) & (WS_POPUP | WS_CHILD | WS_VISIBLE));
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    EXPECT_EQ(10, rect.right - rect.left);
+    EXPECT_EQ(10, rect.bottom - rect.top);
+
+    ASSERT_EQ(1u, shell.requests.size());
+    const ShellRequest& add = shell.requests[0];
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
+    EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, add.cbSize);
+    EXPECT_EQ(window, add.window);
+    EXPECT_EQ(static_cast<UINT>(IDR_TRAYMENU), add.id);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), add.flags);
+    EXPECT_EQ(kCallback, add.callbackMessage);
+    EXPECT_EQ(icon, add.icon);
+    EXPECT_EQ(kTip, add.tip);
+    EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
+
+    tray.reset();
+    ASSERT_EQ(2u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests[1].message);
+    EXPECT_EQ(0u, shell.requests[1].flags);
+    EXPECT_EQ(window, shell.requests[1].window);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
+}
+
+TEST_F(SystemTrayTest, TipIsKeptWholeUpTo127CharactersAndCutBeyond)
+{
+    const std::string longest(127, 'x');
+    tray->Install(nullptr, kCallback, longest.c_str(), icon, IDR_TRAYMENU);
+    EXPECT_EQ(longest, shell.requests.at(0).tip);
+    EXPECT_EQ('\0', tray->m_notifyData.szTip[127]);
+
+    CSystemTray other;
+    const std::string tooLong(300, 'y');
+    other.Install(nullptr, kCallback, tooLong.c_str(), icon, IDR_TRAYMENU + 0);
+    EXPECT_EQ(std::string(127, 'y'), shell.requests.at(1).tip);
+}
+
+TEST_F(SystemTrayTest, RightClickShowsEntryTextsOverTheDriveItemsAndTheDefaultItem)
+{
+    Install();
+    ASSERT_TRUE(tray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE));
+    HMENU popup = Popup();
+    ASSERT_NE(nullptr, popup);
+    ::InsertMenuA(popup, 0, MF_BYPOSITION, ID_DRIVE_FIRST, "D:\\");
+    ::InsertMenuA(popup, 1, MF_BYPOSITION, ID_DRIVE_FIRST + 1, "E:\\");
+    ::InsertMenuA(popup, 2, MF_BYPOSITION, ID_DRIVE_FIRST + 2, "F:\\");
+    tray->AddEntryText("Lock drive D:");
+    tray->AddEntryText(""); // an empty entry leaves its item alone
+    tray->AddEntryText("Unlock drive F:");
+    ::CheckMenuItem(popup, 0, MF_BYPOSITION | MF_CHECKED);
+
+    EXPECT_EQ(1, RightClick());
+
+    const char* texts[] = {"Lock drive D:",   "E:\\",        "Unlock drive F:", "",
+                           "Lock All Drives", "Unlock All Drives", "",         "Settings...",
+                           "Donate...",       "Exit"};
+    const UINT ids[] = {ID_DRIVE_FIRST,  ID_DRIVE_FIRST + 1, ID_DRIVE_FIRST + 2, 0,
+                        ID_TRAY_LOCKALL, ID_TRAY_UNLOCKALL,  0,                  ID_TRAY_SETTINGS,
+                        ID_TRAY_DONATE,  ID_TRAY_EXIT};
+    ASSERT_EQ(10, ::GetMenuItemCount(popup));
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(texts[i], MenuItemText(popup, i));
+        EXPECT_EQ(ids[i], ::GetMenuItemID(popup, i));
+    }
+    // A re-texted item is a plain text item again.
+    EXPECT_EQ(0u, ::GetMenuState(popup, 0, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_EQ(static_cast<UINT>(ID_TRAY_SETTINGS), ::GetMenuDefaultItem(popup, FALSE, 0));
+
+    // A changed entry shows at the next opening, not before.
+    tray->SetEntryText(0, "Unlock drive D:");
+    EXPECT_EQ("Lock drive D:", MenuItemText(popup, 0));
+    RightClick();
+    EXPECT_EQ("Unlock drive D:", MenuItemText(popup, 0));
+}
+
+TEST_F(SystemTrayTest, MenuWithoutEntryTextsOpensAsLoadedWithTheStoredDefault)
+{
+    // Before Install there is no menu: the default is kept for later.
+    EXPECT_FALSE(tray->SetDefaultItem(4, TRUE));
+    Install();
+    EXPECT_EQ(1, RightClick());
+    HMENU popup = Popup();
+    ASSERT_EQ(7, ::GetMenuItemCount(popup));
+    EXPECT_EQ("Lock All Drives", MenuItemText(popup, 1));
+    EXPECT_EQ(static_cast<UINT>(ID_TRAY_SETTINGS), ::GetMenuDefaultItem(popup, FALSE, 0));
+}
+
+TEST_F(SystemTrayTest, FreshObjectMarksPositionZeroAsDefaultAtTheFirstOpening)
+{
+    Install();
+    ::InsertMenuA(Popup(), 0, MF_BYPOSITION, ID_DRIVE_FIRST, "D:\\");
+    EXPECT_TRUE(tray->SetDefaultItem(0, TRUE)); // unchanged: the menu is not touched
+    EXPECT_EQ(static_cast<UINT>(-1), ::GetMenuDefaultItem(Popup(), TRUE, 0));
+    RightClick();
+    EXPECT_EQ(0u, ::GetMenuDefaultItem(Popup(), TRUE, 0));
+}
+
+TEST_F(SystemTrayTest, DoubleClickSendsTheDefaultCommandToTheMainWindow)
+{
+    Install();
+    tray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
+    EXPECT_EQ(1, Notify(WM_LBUTTONDBLCLK));
+    ASSERT_EQ(1u, sink.commands.size());
+    EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_SETTINGS), sink.commands[0].first);
+    EXPECT_EQ(0, sink.commands[0].second);
+
+    // By position: the command of the item at that position.
+    tray->SetDefaultItem(6, TRUE);
+    EXPECT_EQ(1, Notify(WM_LBUTTONDBLCLK));
+    ASSERT_EQ(2u, sink.commands.size());
+    EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_EXIT), sink.commands[1].first);
+}
+
+TEST_F(SystemTrayTest, OtherEventsAndOtherIconsAreIgnored)
+{
+    Install();
+    tray->AddEntryText("Lock drive D:");
+    for (UINT event : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN}) {
+        SCOPED_TRACE(event);
+        EXPECT_EQ(1, Notify(event));
+    }
+    EXPECT_EQ(0, Notify(WM_RBUTTONUP, IDR_TRAYMENU + 1));
+    EXPECT_EQ(0, Notify(WM_LBUTTONDBLCLK, IDR_TRAYMENU + 1));
+    EXPECT_TRUE(sink.commands.empty());
+    // The menu was never opened: its first item still has the template's text.
+    EXPECT_EQ("", MenuItemText(Popup(), 0));
+}
+
+TEST_F(SystemTrayTest, SetEntryTextOutsideTheListRaisesInvalidArgument)
+{
+    tray->AddEntryText("Lock drive D:");
+    tray->AddEntryText("Lock drive E:");
+    EXPECT_THROW(tray->SetEntryText(2, "x"), CInvalidArgException);
+    EXPECT_THROW(tray->SetEntryText(-1, "x"), CInvalidArgException);
+    tray->SetEntryText(1, "Unlock drive E:");
+    EXPECT_EQ("Lock drive D:", tray->m_entryTexts.GetAt(0));
+    EXPECT_EQ("Unlock drive E:", tray->m_entryTexts.GetAt(1));
+}
+
+TEST_F(SystemTrayTest, OldPlatformGetsNoWindowNoMenuAndNoShellRequest)
+{
+    shell.version = 0x03; // major version 3
+    EXPECT_FALSE(tray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE));
+    tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU);
+    EXPECT_FALSE(tray->m_iconAdded);
+    EXPECT_EQ(nullptr, tray->m_hWnd);
+    EXPECT_EQ(nullptr, tray->m_contextMenu.m_hMenu);
+    tray.reset();
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+TEST_F(SystemTrayTest, MissingMenuStopsBeforeTheShellIsAsked)
+{
+    EXPECT_FALSE(tray->Install(nullptr, kCallback, kTip, icon, 999));
+    EXPECT_NE(nullptr, tray->m_hWnd);
+    EXPECT_FALSE(tray->m_iconAdded);
+    EXPECT_EQ(0, RightClick());
+    EXPECT_EQ(0, Notify(WM_LBUTTONDBLCLK, 999)); // default by position, and no pop-up
+    // Nothing to show, so a restarted shell gets nothing either.
+    ::SendMessageA(tray->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    tray.reset();
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+TEST_F(SystemTrayTest, RefusedIconIsAddedWhenTheShellAnnouncesItselfAndRemovedAtTheEnd)
+{
+    shell.refuseNext = 1;
+    EXPECT_FALSE(tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU));
+    EXPECT_FALSE(tray->m_iconAdded);
+    HWND window = tray->m_hWnd;
+    EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
+
+    ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tray->m_iconAdded);
+    EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
+    ASSERT_EQ(2u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.requests[1].message);
+
+    tray.reset();
+    ASSERT_EQ(3u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests[2].message);
+    EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
+}
+
+TEST_F(SystemTrayTest, ShellThatKeptTheIconStillHasItRemovedAtTheEnd)
+{
+    Install();
+    HWND window = tray->m_hWnd;
+    // The announcement comes although this shell still holds the icon: adding it again fails.
+    ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tray->m_iconAdded);
+    EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
+    tray.reset();
+    EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
+}
+
+TEST_F(SystemTrayTest, RefusedIconIsNeverAskedToBeRemoved)
+{
+    shell.refuseNext = 1;
+    Install();
+    tray.reset();
+    ASSERT_EQ(1u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.requests[0].message);
+}
+
+} // namespace
