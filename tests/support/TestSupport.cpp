@@ -20,6 +20,8 @@ void DeleteProgramKey()
 
 bool TrayHasIcon(HWND window, UINT id)
 {
+    if (window == nullptr)
+        return false;
     NOTIFYICONDATAA data = {};
     data.cbSize = NOTIFYICONDATAA_V2_SIZE;
     data.hWnd = window;

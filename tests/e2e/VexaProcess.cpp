@@ -1,0 +1,137 @@
+#include "VexaProcess.h"
+
+#include "support/TestSupport.h"
+
+#include <vector>
+
+std::string TestDirectory()
+{
+    char path[MAX_PATH * 4] = "";
+    ::GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string directory = path;
+    return directory.substr(0, directory.find_last_of('\\'));
+}
+
+VexaProcess::VexaProcess(const std::string& workingDirectory, const std::string& executable)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string commandLine = "\"" + executable + "\"";
+    if (!::CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup,
+                          &m_process))
+        m_process = {};
+}
+
+VexaProcess::~VexaProcess()
+{
+    if (!Started())
+        return;
+    if (Running()) {
+        HWND box = MessageBox();
+        if (box != nullptr)
+            PressOk(box);
+        HWND settings = SettingsWindow();
+        if (settings != nullptr)
+            ::PostMessageA(settings, WM_COMMAND, 32771 /* Exit */, 0);
+        if (!WaitForExit())
+            ::TerminateProcess(m_process.hProcess, 1);
+        ::WaitForSingleObject(m_process.hProcess, INFINITE);
+    }
+    ::CloseHandle(m_process.hThread);
+    ::CloseHandle(m_process.hProcess);
+}
+
+bool VexaProcess::Running() const
+{
+    return Started() && ::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    const char* className;  // exact class, or nullptr
+    const char* classStart; // class prefix, or nullptr
+    const char* title;      // exact title, or nullptr
+    HWND found;
+};
+
+BOOL CALLBACK Match(HWND window, LPARAM lparam)
+{
+    Search* search = reinterpret_cast<Search*>(lparam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (search->processId != 0 && owner != search->processId)
+        return TRUE;
+    const std::string className = ClassName(window);
+    if (search->className != nullptr && className != search->className)
+        return TRUE;
+    if (search->classStart != nullptr && className.rfind(search->classStart, 0) != 0)
+        return TRUE;
+    if (search->title != nullptr && WindowText(window) != search->title)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND Find(DWORD processId, const char* className, const char* classStart, const char* title)
+{
+    Search search = {processId, className, classStart, title, nullptr};
+    ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK CountSettings(HWND window, LPARAM lparam)
+{
+    if (ClassName(window) == "#32770" && WindowText(window) == "Vexa Settings")
+        ++*reinterpret_cast<int*>(lparam);
+    return TRUE;
+}
+
+} // namespace
+
+HWND VexaProcess::SettingsWindow() const
+{
+    return Find(Id(), "#32770", nullptr, "Vexa Settings");
+}
+
+HWND VexaProcess::TrayWindow() const
+{
+    return Find(Id(), nullptr, "Vexa:", nullptr);
+}
+
+HWND VexaProcess::MessageBox() const
+{
+    return Find(Id(), "#32770", nullptr, "Vexa");
+}
+
+bool VexaProcess::WaitForExit(DWORD* exitCode)
+{
+    const bool ended = WaitFor([this] { return !Running(); });
+    if (ended && exitCode != nullptr)
+        ::GetExitCodeProcess(m_process.hProcess, exitCode);
+    return ended;
+}
+
+void VexaProcess::Command(UINT id)
+{
+    ::SendMessageA(SettingsWindow(), WM_COMMAND, id, 0);
+}
+
+std::string MessageBoxText(HWND box)
+{
+    return WindowText(::GetDlgItem(box, 0xFFFF));
+}
+
+void PressOk(HWND box)
+{
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+int CountSettingsWindows()
+{
+    int count = 0;
+    ::EnumWindows(CountSettings, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
