@@ -5,6 +5,15 @@
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
+#include <shellapi.h>
+
+namespace {
+
+const char kDonationPage[] = "https://www.paypal.com/xclick/business=donate@brindle.example"
+                             "&no_shipping=1&item_name=Vexa+Donation";
+
+} // namespace
+
 const MessageMapEntry CSettingsDlg::messageEntries[] = {
     MapMessage(WM_SYSCOMMAND, &CSettingsDlg::OnSysCommand),
     MapMessage(WM_PAINT, &CSettingsDlg::OnPaint),
@@ -140,17 +149,35 @@ void CSettingsDlg::OnHide()
 
 void CSettingsDlg::SetUpHomePageLink()
 {
+    // The template shows the same address as the line's text.
+    m_link.SetLinkTarget("https://www.brindle.example/vexa/");
+    m_link.ChangeLinkStyle(0, CHyperLink::LKS_OPENONPRESS | CHyperLink::LKS_NOCURSORLOAD, TRUE);
+    CHyperLink::SetLinkColours(0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000); // blue in every state
+    m_link.SetHintText("Visit program's homepage");
 }
 
 void CSettingsDlg::LoadSettings()
 {
+    // Without the program's key the options keep their last known values; the box shows them
+    // either way, so a change that was not confirmed never survives a reopening.
+    ReadOptions();
+    CheckDlgButton(IDC_AUTOSTART, m_startOnBoot);
 }
 
 void CSettingsDlg::OnAccept()
 {
+    m_startOnBoot = IsDlgButtonChecked(IDC_AUTOSTART) == BST_CHECKED ? 1 : 0;
+    // No control of the window carries "LockOnStart": confirming the window stores it cleared.
+    m_lockOnStart = 0;
+    WriteOptions();
+    // The executable that runs now, quoted: the working directory says nothing about where
+    // Vexa is (a start through the Run key has another one), and a path with blanks must not
+    // be read as a shorter program name followed by arguments.
+    WriteAutostart(m_startOnBoot, "\"" + AfxGetModuleFileName() + "\"");
     OnHide();
 }
 
 void CSettingsDlg::OpenDonationPage()
 {
+    ::ShellExecuteA(nullptr, "open", kDonationPage, "", "", SW_SHOW);
 }

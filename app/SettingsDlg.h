@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "framework/Static.h"
+#include "hyperlink/HyperLink.h"
 
 #include <windows.h>
 
@@ -39,7 +39,7 @@ public:
     void WriteOptions();
     void WriteAutostart(BOOL enabled, const std::string& commandPath);
 
-    CStatic m_link;             // the home-page line, control 1006
+    CHyperLink m_link;          // the home-page line, control 1006
     HICON m_hIcon;              // application icon 134
     HICON m_hSmallIcon;         // tray icon 135
     CSystemTray* m_pTray;       // owned; deleted in DestroyWindow
@@ -52,6 +52,10 @@ public:
     int m_driveCount;                      // CD-ROM drives found at start
     std::string m_driveNames[kMaxDrives];  // "D:", in the platform's drive order
     int m_driveLocked[kMaxDrives];         // the lock state Vexa believes each drive has
+    // TRUE while a lock request of this run was accepted and no unlock since: the driver then
+    // counts one lock of Vexa's, and a second lock request would add a second that one unlock
+    // does not undo.
+    BOOL m_driveLockHeld[kMaxDrives] = {};
 
 protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;

@@ -8,8 +8,9 @@ namespace {
 
 CWinApp* g_app = nullptr;
 
-// The full path of the running executable, of any length.
-std::string ModuleFileName()
+} // namespace
+
+std::string AfxGetModuleFileName()
 {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {
@@ -22,6 +23,8 @@ std::string ModuleFileName()
         buffer.resize(buffer.size() * 2);
     }
 }
+
+namespace {
 
 // "C:\Programs\Vexa.exe" -> "Vexa"
 std::string BaseNameWithoutExtension(const std::string& path)
@@ -36,7 +39,7 @@ std::string BaseNameWithoutExtension(const std::string& path)
 
 } // namespace
 
-CWinApp::CWinApp() : m_appName(BaseNameWithoutExtension(ModuleFileName()))
+CWinApp::CWinApp() : m_appName(BaseNameWithoutExtension(AfxGetModuleFileName()))
 {
     g_app = this;
 }

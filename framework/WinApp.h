@@ -51,5 +51,8 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 
+// The full path of the running executable, of any length. Refer to GetModuleFileNameA.
+std::string AfxGetModuleFileName();
+
 // Runs the application object: InitInstance, then the message loop.
 int AfxWinMain();

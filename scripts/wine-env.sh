@@ -55,8 +55,15 @@ vexa_make_prefix() {
   ln -sfn "$vexa_prefix/cdrom-e" "$vexa_prefix/dosdevices/e:"
   wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
   wine reg add 'HKLM\Software\Wine\Drives' /v 'e:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
+  # Wine reads its drive types when the prefix's server starts: restart it, or D: and E: do
+  # not exist yet for the programs that follow.
+  wineserver -k
+  wineserver -w
   # Keep the server of this prefix running between the tests' many short processes.
   wineserver -p
+  # Bring the prefix's services up again here, with their output discarded: started by the
+  # first test instead, they would hold on to that test's output and ctest would wait forever.
+  wine reg query 'HKLM\Software\Wine\Drives' >/dev/null 2>&1
 }
 
 vexa_env_start() {

@@ -1,0 +1,103 @@
+// CHyperLink: a static text control of a dialog that looks and behaves like a web link. Its
+// text is drawn in the link colour and underlined, the pointer is a hand over it, a tooltip
+// shows a hint, and a click (or the space key while it has the focus) opens its target in the
+// browser. The colour follows the link's state: hovering, active (focused or pressed), visited.
+//
+// The control is attached to a static control of a dialog template through the dialog's data
+// exchange, so all of its set-up happens in PreSubclassWindow.
+#pragma once
+
+#include "framework/Font.h"
+#include "framework/Static.h"
+#include "framework/ToolTipCtrl.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CHyperLink : public CStatic {
+public:
+    // Style flags (m_dwLinkStyle).
+    static constexpr DWORD LKS_UNDERLINE = 0x01;      // the text is underlined
+    static constexpr DWORD LKS_HOVERCOLOUR = 0x02;    // hovering shows in the hover colour
+    static constexpr DWORD LKS_FITTOTEXT = 0x04;      // the window is sized to its text
+    static constexpr DWORD LKS_OPENONPRESS = 0x08;    // opens when pressed, not when released
+    static constexpr DWORD LKS_FOCUSONCLICK = 0x10;   // a press gives the control the focus
+    static constexpr DWORD LKS_NOCURSORLOAD = 0x20;   // set-up does not load the hand cursor
+    static constexpr DWORD LKS_NOACTIVECOLOUR = 0x40; // the active colour is never shown
+
+    CHyperLink();
+    ~CHyperLink() override;
+
+    // Sets what the link opens; the displayed text stays. With a window, the window is refitted
+    // to its text, the tooltip shows the target, and the window ends up shown.
+    void SetLinkTarget(std::string target);
+
+    // Sets the tooltip's text, refits the window and shows it. Without a window, nothing happens.
+    void SetHintText(const char* hint);
+
+    // Clears the flags of remove, then sets those of add. FALSE, with nothing changed, when the
+    // two share a flag. With redraw and a window, a changed underline rebuilds the font, an
+    // added LKS_FITTOTEXT refits the window and a removed LKS_HOVERCOLOUR repaints it.
+    BOOL ChangeLinkStyle(DWORD remove, DWORD add, BOOL redraw);
+
+    // Sets the colours of every link: normal, active, visited and hover. A hover colour of
+    // 0xFFFFFFFF stands for the system's highlight colour, as it is now. Links show the new
+    // colours at their next repaint.
+    static void SetLinkColours(COLORREF link, COLORREF active, COLORREF visited, COLORREF hover);
+
+    // Relays the message to the tooltip, which sees the pointer only this way; never consumes it.
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    BOOL m_bActive;         // focused, or pressed since it last had the focus
+    BOOL m_bHovering;       // the pointer is over the control, which holds the mouse capture
+    BOOL m_bVisited;        // the target has been opened; never cleared
+    DWORD m_dwLinkStyle;    // LKS_ flags
+    std::string m_strTarget;
+    CFont m_linkFont;       // the window's font with the underline following LKS_UNDERLINE
+    CToolTipCtrl m_hint;    // tool 1 covers the control
+
+    // Shared by every link, for the life of the process.
+    static COLORREF s_crLink;
+    static COLORREF s_crActive;
+    static COLORREF s_crVisited;
+    static COLORREF s_crHover;
+    static HCURSOR s_hHandCursor; // loaded by the first set-up that wants it; never destroyed
+
+protected:
+    void PreSubclassWindow() override;
+
+    LRESULT OnCtlColor(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSetCursor(WPARAM wparam, LPARAM lparam);
+    LRESULT OnMouseMove(WPARAM wparam, LPARAM lparam);
+    LRESULT OnLButtonDown(WPARAM wparam, LPARAM lparam);
+    LRESULT OnLButtonUp(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSetFocus(WPARAM wparam, LPARAM lparam);
+    LRESULT OnKillFocus(WPARAM wparam, LPARAM lparam);
+    LRESULT OnKeyDown(WPARAM wparam, LPARAM lparam);
+    LRESULT OnNcHitTest(WPARAM wparam, LPARAM lparam);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Sizes the window to the extent of its text, following the control's alignment styles.
+    void FitToText();
+
+    // Makes the own font again from the window's font, with the underline from the style.
+    void RebuildLinkFont();
+
+    // Makes the own font a copy of font and gives it to the window, then refits the window.
+    void ApplyLinkFont(const CFont& font);
+
+    // Opens the target; marks the link visited, or beeps and reports the failure.
+    void FollowLink();
+
+    // Repaints the whole control, background included.
+    void Invalidate();
+
+    static void LoadHandCursor();
+};
+
+// What FollowLink opens targets with: OpenLinkTarget. The tests put a stand-in here to count
+// openings and to choose their outcome; the program never changes it.
+extern int (*g_pfnOpenLinkTarget)(const char* target, int showCommand);

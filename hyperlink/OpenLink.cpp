@@ -1,0 +1,134 @@
+#include "OpenLink.h"
+
+#include "framework/MessageBox.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+// Registry texts longer than this are refused: a browser command never comes near it.
+constexpr DWORD kMaxValueBytes = 260; // 259 characters and the terminating zero
+
+// The position of pattern in text, found only where a character starts, so that the trail
+// byte of a double-byte character never counts as the start of a match; npos when absent.
+std::size_t FindAtCharacterStart(const std::string& text, const char* pattern)
+{
+    const std::size_t patternLength = std::strlen(pattern);
+    for (std::size_t i = 0; i + patternLength <= text.size();) {
+        if (text.compare(i, patternLength, pattern) == 0)
+            return i;
+        i += ::IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    }
+    return std::string::npos;
+}
+
+// The browser's command for a target: the registered command cut at its "%1" placeholder (and
+// whatever follows it), a blank, and the target as it is. The registry's class for ".htm" and
+// that class's open command must both be readable; otherwise FALSE.
+BOOL BuildBrowserCommand(const char* target, std::string& command)
+{
+    std::string pageClass;
+    if (ReadKeyDefaultValue(HKEY_CLASSES_ROOT, ".htm", pageClass) != ERROR_SUCCESS)
+        return FALSE;
+    if (ReadKeyDefaultValue(HKEY_CLASSES_ROOT, (pageClass + "\\shell\\open\\command").c_str(),
+                            command) != ERROR_SUCCESS)
+        return FALSE;
+
+    std::size_t cut = FindAtCharacterStart(command, "\"%1\"");
+    if (cut == std::string::npos)
+        cut = command.find("%1");
+    if (cut != std::string::npos)
+        command.erase(cut);
+    command += ' ';
+    command += target;
+    return TRUE;
+}
+
+struct OpenFailureText {
+    int code;
+    const char* text;
+};
+
+// The shell's documented error codes and what they mean to the user.
+const OpenFailureText kOpenFailureTexts[] = {
+    {0, "The operating system is out\nof memory or resources."},
+    {SE_ERR_FNF, "The specified file was not found."},
+    {SE_ERR_PNF, "The specified path was not found."},
+    {SE_ERR_ACCESSDENIED, "The operating system denied\naccess to the specified file."},
+    {SE_ERR_OOM, "There was not enough memory to complete the operation."},
+    {ERROR_BAD_FORMAT, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
+    {SE_ERR_SHARE, "A sharing violation occurred. "},
+    {SE_ERR_ASSOCINCOMPLETE, "The filename association is\nincomplete or invalid."},
+    {SE_ERR_DDETIMEOUT,
+     "The DDE transaction could not\nbe completed because the request timed out."},
+    {SE_ERR_DDEFAIL, "The DDE transaction failed."},
+    {SE_ERR_DDEBUSY, "The DDE transaction could not\nbe completed because other DDE "
+                     "transactions\nwere being processed."},
+    {SE_ERR_NOASSOC, "There is no application associated\nwith the given filename extension."},
+    {SE_ERR_DLLNOTFOUND, "The specified dynamic-link library was not found."},
+};
+
+} // namespace
+
+int OpenLinkTarget(const char* target, int showCommand)
+{
+    const HINSTANCE shell = ::ShellExecuteA(nullptr, "open", target, nullptr, nullptr, showCommand);
+    // The shell's result is a small number, not a real module handle: only its low 32 bits count.
+    const UINT shellResult = static_cast<UINT>(reinterpret_cast<UINT_PTR>(shell));
+    if (shellResult > 32)
+        return static_cast<int>(shellResult);
+
+    // The shell cannot open it (for example a web address without an associated browser):
+    // start the program that opens web pages directly. When there is none, the shell's own
+    // error tells the user more than the registry's would.
+    std::string command;
+    if (!BuildBrowserCommand(target, command))
+        return static_cast<int>(shellResult);
+    return static_cast<int>(::WinExec(command.c_str(), static_cast<UINT>(showCommand)));
+}
+
+LONG ReadKeyDefaultValue(HKEY root, const char* subKey, std::string& value)
+{
+    HKEY key = nullptr;
+    LONG result = ::RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+
+    char data[kMaxValueBytes];
+    DWORD size = sizeof(data);
+    DWORD type = REG_NONE;
+    result = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    ::RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return result; // no default value, or one longer than the buffer
+    if (type != REG_SZ)
+        return ERROR_INVALID_DATA;
+
+    // The stored text need not end with a zero: it ends at the first zero or with the data.
+    std::size_t length = 0;
+    while (length < size && data[length] != '\0')
+        ++length;
+    if (length >= kMaxValueBytes)
+        return ERROR_MORE_DATA; // filled the buffer: no room left for the terminating zero
+    value.assign(data, length);
+    return ERROR_SUCCESS;
+}
+
+void ReportOpenFailure(int code)
+{
+    const char* message = nullptr;
+    for (const OpenFailureText& entry : kOpenFailureTexts) {
+        if (entry.code == code)
+            message = entry.text;
+    }
+    char unknown[64]; // "Unknown Error (-2147483648) occurred." is the longest
+    if (message == nullptr) {
+        ::wsprintfA(unknown, "Unknown Error (%d) occurred.", code);
+        message = unknown;
+    }
+
+    const std::string text = std::string("Can't open link:\n\n") + message;
+    AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION, 0);
+}
