@@ -60,6 +60,11 @@ CHyperLink::~CHyperLink()
         ::DestroyWindow(m_hWnd);
 }
 
+void CHyperLink::PostNcDestroy()
+{
+    m_hint.m_hWnd = nullptr;
+}
+
 void CHyperLink::SetLinkTarget(std::string target)
 {
     m_strTarget = std::move(target);

@@ -67,6 +67,10 @@ public:
 protected:
     void PreSubclassWindow() override;
 
+    // The tooltip, owned by the link's window, was destroyed with it: forget its handle, which
+    // the platform may give to another window from now on.
+    void PostNcDestroy() override;
+
     LRESULT OnCtlColor(WPARAM wparam, LPARAM lparam);
     LRESULT OnSetCursor(WPARAM wparam, LPARAM lparam);
     LRESULT OnMouseMove(WPARAM wparam, LPARAM lparam);

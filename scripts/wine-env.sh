@@ -2,6 +2,7 @@
 # belong to this run alone. Call vexa_env_start; everything it started is stopped on exit.
 #
 #   VEXA_USE_DISPLAY=1   use the caller's $DISPLAY instead of starting Xvfb
+#   VEXA_SCREEN=WxH      the size of the virtual screen (default 1024x768)
 #   VEXA_KEEP_PREFIX=1   keep the prefix on exit (its path is printed)
 
 vexa_started_xvfb=""
@@ -29,7 +30,7 @@ vexa_env_stop() {
 vexa_start_xvfb() {
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${VEXA_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
   vexa_started_xvfb=$!
   export DISPLAY=":$n"
   local tries=0

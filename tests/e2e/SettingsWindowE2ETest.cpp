@@ -1,0 +1,119 @@
+// The settings window of the built Vexa.exe, opened and used from outside as a user would.
+#include "VexaProcess.h"
+
+#include "support/BrowserRecorder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const UINT kTrayIconId = 129;
+
+std::string RunValue()
+{
+    char value[2048] = "";
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Vexa", RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return "<none>";
+    return value;
+}
+
+bool Ready(const VexaProcess& vexa)
+{
+    return TrayHasIcon(vexa.TrayWindow(), kTrayIconId);
+}
+
+void Click(HWND window, int id)
+{
+    ::SendMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0);
+}
+
+// A click of the left mouse button at a point of the screen, as the mouse makes it: the
+// platform finds the window under the pointer and delivers the button messages to it.
+void ClickAt(int x, int y)
+{
+    ::SetCursorPos(x, y);
+    INPUT input[2] = {};
+    input[0].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].type = INPUT_MOUSE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+TEST(SettingsWindowE2E, AutostartRegistersTheRunningExecutableWhateverTheWorkingDirectory)
+{
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Vexa");
+    VexaProcess vexa("C:\\"); // as after an automatic start: not Vexa's own folder
+    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
+    HWND settings = vexa.SettingsWindow();
+
+    vexa.Command(32772); // Settings...
+    EXPECT_TRUE(::IsWindowVisible(settings));
+    EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(settings, 1001));
+    Click(settings, 1001);
+    Click(settings, 1003); // OK
+    EXPECT_FALSE(::IsWindowVisible(settings));
+    EXPECT_EQ("\"" + TestDirectory() + "\\Vexa.exe\"", RunValue());
+
+    vexa.Command(32772);
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(settings, 1001));
+    Click(settings, 1001);
+    Click(settings, 1003);
+    EXPECT_EQ("<none>", RunValue());
+}
+
+TEST(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
+{
+    VexaProcess vexa;
+    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
+    HWND settings = vexa.SettingsWindow();
+    EXPECT_FALSE(::IsWindowVisible(settings));
+
+    const UINT trayMessage =
+        ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
+    ::SendMessageA(vexa.TrayWindow(), trayMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(::IsWindowVisible(settings));
+
+    ::SendMessageA(settings, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(settings));
+    EXPECT_TRUE(vexa.Running());
+}
+
+TEST(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
+{
+    // The prefix's browser for web addresses becomes the recorder; Vexa inherits where it logs.
+    HKEY command = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0,
+                                             KEY_QUERY_VALUE | KEY_SET_VALUE, &command));
+    char saved[1024] = "";
+    DWORD savedSize = sizeof(saved);
+    ::RegQueryValueExA(command, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &savedSize);
+    const std::string open = BrowserRecorder::Program() + " \"%1\"";
+    ::RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(open.c_str()),
+                     static_cast<DWORD>(open.size() + 1));
+    BrowserRecorder browser;
+
+    VexaProcess vexa;
+    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
+    HWND settings = vexa.SettingsWindow();
+    vexa.Command(32772);
+    ASSERT_TRUE(::IsWindowVisible(settings));
+
+    // A real click of the pointer in the middle of the link.
+    RECT link;
+    ::GetWindowRect(::GetDlgItem(settings, 1006), &link);
+    ClickAt((link.left + link.right) / 2, (link.top + link.bottom) / 2);
+
+    EXPECT_EQ((std::vector<std::string>{BrowserRecorder::Program() +
+                                        " \"https://www.brindle.example/vexa/\""}),
+              browser.CommandLines(1));
+
+    ::RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<BYTE*>(saved), savedSize);
+    ::RegCloseKey(command);
+}
+
+} // namespace
