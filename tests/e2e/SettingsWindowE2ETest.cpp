@@ -85,16 +85,7 @@ TEST(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
 
 TEST(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
 {
-    // The prefix's browser for web addresses becomes the recorder; Vexa inherits where it logs.
-    HKEY command = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0,
-                                             KEY_QUERY_VALUE | KEY_SET_VALUE, &command));
-    char saved[1024] = "";
-    DWORD savedSize = sizeof(saved);
-    ::RegQueryValueExA(command, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &savedSize);
-    const std::string open = BrowserRecorder::Program() + " \"%1\"";
-    ::RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(open.c_str()),
-                     static_cast<DWORD>(open.size() + 1));
+    WebBrowserOverride webBrowser; // Vexa inherits where the recorder logs
     BrowserRecorder browser;
 
     VexaProcess vexa;
@@ -112,8 +103,6 @@ TEST(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
                                         " \"https://www.brindle.example/vexa/\""}),
               browser.CommandLines(1));
 
-    ::RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<BYTE*>(saved), savedSize);
-    ::RegCloseKey(command);
 }
 
 } // namespace

@@ -128,3 +128,31 @@ struct ScopedOpenClass {
     std::unique_ptr<ScopedClassValue> open;
     std::unique_ptr<ScopedClassValue> htm;
 };
+
+// Web addresses ("https") open in the recorder while the object lives; the prefix's browser
+// comes back on destruction.
+class WebBrowserOverride {
+public:
+    WebBrowserOverride()
+    {
+        ::RegOpenKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, &m_key);
+        m_savedSize = sizeof(m_saved);
+        ::RegQueryValueExA(m_key, nullptr, nullptr, nullptr, m_saved, &m_savedSize);
+        const std::string open = BrowserRecorder::Program() + " \"%1\"";
+        ::RegSetValueExA(m_key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(open.c_str()),
+                         static_cast<DWORD>(open.size() + 1));
+    }
+    ~WebBrowserOverride()
+    {
+        ::RegSetValueExA(m_key, nullptr, 0, REG_SZ, m_saved, m_savedSize);
+        ::RegCloseKey(m_key);
+    }
+    WebBrowserOverride(const WebBrowserOverride&) = delete;
+    WebBrowserOverride& operator=(const WebBrowserOverride&) = delete;
+
+private:
+    HKEY m_key = nullptr;
+    BYTE m_saved[1024] = {};
+    DWORD m_savedSize = 0;
+};

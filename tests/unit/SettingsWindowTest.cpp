@@ -206,16 +206,7 @@ TEST_F(SettingsWindowTest, CancelEscapeAndClosingHideWithoutStoringAnything)
 
 TEST_F(SettingsWindowTest, BothDonationCommandsOpenTheDonationPage)
 {
-    // The prefix's browser for web addresses becomes the recorder.
-    HKEY command = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0,
-                                             KEY_QUERY_VALUE | KEY_SET_VALUE, &command));
-    char saved[1024] = "";
-    DWORD savedSize = sizeof(saved);
-    ::RegQueryValueExA(command, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &savedSize);
-    const std::string open = BrowserRecorder::Program() + " \"%1\"";
-    ::RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(open.c_str()),
-                     static_cast<DWORD>(open.size() + 1));
+    WebBrowserOverride webBrowser; // web addresses open in the recorder
     BrowserRecorder browser;
 
     Command(ID_TRAY_DONATE);
@@ -226,8 +217,6 @@ TEST_F(SettingsWindowTest, BothDonationCommandsOpenTheDonationPage)
                                  " \"https://www.paypal.com/xclick/business=donate@brindle.example"
                                  "&no_shipping=1&item_name=Vexa+Donation\"";
     EXPECT_EQ((std::vector<std::string>{expected, expected}), browser.CommandLines(2));
-    ::RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<BYTE*>(saved), savedSize);
-    ::RegCloseKey(command);
 }
 
 } // namespace
