@@ -85,8 +85,8 @@ TEST(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
 
 TEST(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
 {
-    WebBrowserOverride webBrowser; // Vexa inherits where the recorder logs
-    BrowserRecorder browser;
+    WebBrowserOverride webBrowser; // web addresses open in the recorder
+    BrowserRecorder browser;       // before Vexa starts: it inherits where the recorder logs
 
     VexaProcess vexa;
     ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
