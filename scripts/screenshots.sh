@@ -29,21 +29,25 @@ sleep 0.5
 import -window root "$out/tray-icon.png"
 convert "$out/tray-icon.png" -crop 260x60+540+540 +repage -scale 200% "$out/tray-icon.png"
 
-xdotool click 3
+# A double click on the icon opens the settings window.
+settings=$(xwininfo -root -tree | awk '/"Vexa Settings"/ {print $1; exit}')
+for _ in 1 2 3; do
+  xdotool click 1
+  sleep 0.05
+  xdotool click 1
+  sleep 1.5
+  xwininfo -id "$settings" | grep -q IsViewable && break
+done
+import -window root "$out/desktop.png"
+geometry=$(xwininfo -id "$settings" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
+convert "$out/desktop.png" -crop "$geometry" +repage "$out/settings.png"
+
+# A right click opens the menu.
+xdotool mousemove "$icon_x" "$icon_y" click 3
 sleep 1
 import -window root "$out/tray-menu.png"
 convert "$out/tray-menu.png" -crop 300x240+500+360 +repage "$out/tray-menu.png"
 xdotool key Escape
-sleep 0.5
-
-xdotool click 1
-sleep 0.05
-xdotool click 1
-sleep 1.5
-settings=$(xwininfo -root -tree | awk '/"Vexa Settings"/ {print $1; exit}')
-import -window root "$out/desktop.png"
-geometry=$(xwininfo -id "$settings" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
-convert "$out/desktop.png" -crop "$geometry" +repage "$out/settings.png"
 
 echo "Screenshots written to $out:"
 ls -1 "$out"
