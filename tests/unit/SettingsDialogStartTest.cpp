@@ -95,4 +95,49 @@ TEST_F(SettingsDialogTest, UnknownCommandsAndHelpAreHarmless)
     EXPECT_FALSE(::IsWindowVisible(dlg->m_hWnd));
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Every window of this thread, top-level or owned.
+int ThreadWindows()
+{
+    int count = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST_F(SettingsDialogTest, RepeatedOpeningsLeaveNothingBehind)
+{
+    HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
+    const int items = ::GetMenuItemCount(popup);
+    CloseNextMenuOnOpen();
+    TrayNotify(dlg, WM_RBUTTONUP);
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_SETTINGS, 0);
+    ::SendMessageA(dlg->m_hWnd, WM_CLOSE, 0, 0);
+    PumpMessages();
+    const int windows = ThreadWindows();
+
+    for (int i = 0; i < 5; ++i) {
+        CloseNextMenuOnOpen();
+        TrayNotify(dlg, WM_RBUTTONUP);
+        ::SendMessageA(dlg->m_hWnd, WM_COMMAND, ID_TRAY_SETTINGS, 0);
+        ::SendMessageA(dlg->m_hWnd, WM_CLOSE, 0, 0);
+        PumpMessages();
+    }
+    EXPECT_EQ(windows, ThreadWindows());
+    EXPECT_EQ(items, ::GetMenuItemCount(popup));
+
+    // A whole program run leaves no window of its own behind either.
+    HMENU menu = dlg->m_pTray->m_contextMenu.m_hMenu;
+    DestroyDialog();
+    const int afterExit = ThreadWindows();
+    EXPECT_FALSE(::IsMenu(menu));
+    StartDialog();
+    DestroyDialog();
+    EXPECT_EQ(afterExit, ThreadWindows());
+}
+
 } // namespace
