@@ -1,0 +1,3 @@
+#include "MediaLockPlatform.h"
+
+MediaLockPlatform g_mediaLockPlatform = {::CreateFileA, ::DeviceIoControl};

@@ -1,0 +1,15 @@
+// The two platform calls behind the media-removal lock that its tests stand in for: under Wine
+// no drive accepts the request, so the accepted path can only be reached through a stand-in.
+// The program never changes them; closing the device stays a direct call.
+#pragma once
+
+#include <windows.h>
+
+struct MediaLockPlatform {
+    HANDLE(WINAPI* createFile)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+                               HANDLE); // CreateFileA
+    BOOL(WINAPI* deviceIoControl)(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD,
+                                  LPOVERLAPPED); // DeviceIoControl
+};
+
+extern MediaLockPlatform g_mediaLockPlatform;

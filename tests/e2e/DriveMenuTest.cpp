@@ -1,0 +1,131 @@
+// The built Vexa.exe with Wine's CD-ROM drives D: and E:, seen from another process: the tray
+// menu it shows, the lock it re-applies at start, and the report of a refused lock.
+#include "VexaProcess.h"
+
+#include "support/RegistryValues.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+const UINT kTrayIconId = 129;
+
+struct FindMenu {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMenu(HWND window, LPARAM lparam)
+{
+    FindMenu* search = reinterpret_cast<FindMenu*>(lparam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && ClassName(window) == "#32768" && ::IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The pop-up menu window Vexa shows, or nullptr.
+HWND ShownMenu(const VexaProcess& vexa)
+{
+    FindMenu search = {vexa.Id(), nullptr};
+    ::EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+class DriveMenu : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteProgramKey(); }
+    void TearDown() override { DeleteProgramKey(); }
+
+    // Starts Vexa and waits until its start is over: a message sent to the settings window is
+    // answered only once the window's initialisation (drive enumeration included) has ended,
+    // or from inside a message box shown during it.
+    void Start()
+    {
+        vexa = std::make_unique<VexaProcess>();
+        ASSERT_TRUE(vexa->Started());
+        ASSERT_TRUE(WaitFor([&] { return vexa->SettingsWindow() != nullptr; }));
+        ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+    }
+
+    // A right click on the icon, as the shell reports it; returns the menu window once shown.
+    HWND OpenMenu()
+    {
+        const UINT callback =
+            ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
+        ::PostMessageA(vexa->TrayWindow(), callback, kTrayIconId, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        WaitFor([&] { return (menu = ShownMenu(*vexa)) != nullptr; });
+        return menu;
+    }
+
+    // Chooses an item of the tray menu with the keyboard, as the user can: the first Down
+    // selects the top item, each further one the next item that is not a separator.
+    void Choose(int downs)
+    {
+        HWND menu = OpenMenu();
+        ASSERT_NE(nullptr, menu);
+        for (int i = 0; i < downs; ++i)
+            ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    }
+
+    // Waits for Vexa's next message box, presses OK, and returns its text.
+    std::string NextMessage()
+    {
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = vexa->MessageBox()) != nullptr; }))
+            return "(no message)";
+        const std::string text = MessageBoxText(box);
+        PressOk(box);
+        WaitFor([&] { return !::IsWindow(box); });
+        return text;
+    }
+
+    std::unique_ptr<VexaProcess> vexa;
+};
+
+// Wine cannot read another process's menus, so the items are told apart by what choosing
+// them does: under Wine every drive refuses the request and Vexa names the drive.
+TEST_F(DriveMenu, DriveItemsComeFirstInDriveOrderAndReportTheRefusal)
+{
+    Start();
+    EXPECT_EQ(nullptr, vexa->MessageBox());
+
+    Choose(1);
+    EXPECT_EQ("Failed to lock/unlock drive D:\nError code: 50", NextMessage());
+    Choose(2);
+    EXPECT_EQ("Failed to lock/unlock drive E:\nError code: 50", NextMessage());
+    // Past the separator: "Lock All Drives" tries both drives in order.
+    Choose(3);
+    EXPECT_EQ("Failed to lock/unlock drive D:\nError code: 50", NextMessage());
+    EXPECT_EQ("Failed to lock/unlock drive E:\nError code: 50", NextMessage());
+
+    ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+    EXPECT_EQ(nullptr, vexa->MessageBox());
+    EXPECT_FALSE(RegistryKeyExists(kProgramKey));
+}
+
+TEST_F(DriveMenu, RememberedLockIsReappliedQuietlyAndKeptWhenRefused)
+{
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    Start();
+    EXPECT_EQ(nullptr, vexa->MessageBox());
+
+    Choose(1);
+    EXPECT_EQ("Failed to lock/unlock drive D:\nError code: 50", NextMessage());
+    ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+    const RegistryValue stored = ReadRegistryValue(kProgramKey, "D:");
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
+    EXPECT_EQ(1u, stored.AsDword());
+    EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists);
+}
+
+} // namespace

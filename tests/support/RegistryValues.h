@@ -1,0 +1,76 @@
+// Reads and writes single values of the current user's registry the way a user with the
+// registry editor would: straight through the platform, whatever their type.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct RegistryValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+
+    // The value's first four bytes as a number (zeros where it has fewer).
+    DWORD AsDword() const
+    {
+        DWORD value = 0;
+        for (std::size_t i = 0; i < data.size() && i < sizeof(value); ++i)
+            value |= static_cast<DWORD>(data[i]) << (8 * i);
+        return value;
+    }
+
+    std::string AsString() const
+    {
+        std::string text(data.begin(), data.end());
+        while (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        return text;
+    }
+};
+
+inline bool RegistryKeyExists(const char* path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+inline RegistryValue ReadRegistryValue(const char* path, const char* name)
+{
+    RegistryValue value;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        if (::RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size) ==
+            ERROR_SUCCESS) {
+            value.data.resize(size);
+            value.exists = true;
+        }
+    }
+    ::RegCloseKey(key);
+    return value;
+}
+
+// Creates the key when needed.
+inline void WriteRegistryValue(const char* path, const char* name, DWORD type, const void* data,
+                               DWORD size)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    ::RegCloseKey(key);
+}
+
+inline void WriteRegistryDword(const char* path, const char* name, DWORD value)
+{
+    WriteRegistryValue(path, name, REG_DWORD, &value, sizeof(value));
+}

@@ -1,0 +1,178 @@
+// The drive table on drives that accept the media-removal request, which Wine's cannot: the
+// stand-in drivers of FakeDrives answer for Wine's real D: and E:, and count locks as Windows
+// does. The dialog, its menu, the registry and the message boxes are all real.
+#include "support/FakeDrives.h"
+#include "support/RegistryValues.h"
+#include "support/SettingsDialogFixture.h"
+
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+#include <vector>
+
+namespace {
+
+using Requests = std::vector<std::string>;
+using Texts = std::vector<std::string>;
+
+class DriveLockingTest : public SettingsDialogTest {
+protected:
+    void Command(WPARAM id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, id, 0); }
+
+    // What the user sees on the two drive items when the menu next opens.
+    Texts ShownDriveItems()
+    {
+        CloseNextMenuOnOpen();
+        ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
+        return {MenuItemText(popup, 0), MenuItemText(popup, 1)};
+    }
+
+    static RegistryValue Stored(const char* drive) { return ReadRegistryValue(kProgramKey, drive); }
+
+    // Exit, then start again with what is stored now; the drives keep their lock counts.
+    void Restart()
+    {
+        DestroyDialog();
+        drives.Forget();
+        StartDialog();
+    }
+
+    FakeDrives drives; // in place before the dialog starts, removed after it is gone
+    MessageBoxCatcher boxes; // from before the start on: a box at start must not wait forever
+};
+
+TEST_F(DriveLockingTest, StartSendsEveryRememberedStateQuietlyReplacingAnEarlierLock)
+{
+    // A fresh account: each drive is remembered as unlocked and receives an unlock request.
+    EXPECT_EQ((Requests{"D:0", "E:0"}), drives.RemovalRequests());
+    EXPECT_EQ((Texts{"Lock drive D:", "Lock drive E:"}), ShownDriveItems());
+
+    // D: locked in the last run, and still locked by its driver (no Windows restart since).
+    drives.lockCount["D:"] = 1;
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    Restart();
+    EXPECT_EQ((Requests{"D:0", "D:1", "E:0"}), drives.RemovalRequests());
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    EXPECT_EQ(1, dlg->m_driveLocked[0]);
+    EXPECT_EQ((Texts{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(1u, Stored("D:").AsDword());
+
+    // A refusal at start goes unreported too.
+    drives.removalError["D:"] = ERROR_NOT_READY;
+    drives.removalError["E:"] = ERROR_NOT_READY;
+    Restart();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(1, dlg->m_driveLocked[0]);
+    EXPECT_EQ((Texts{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(1u, Stored("D:").AsDword());
+}
+
+TEST_F(DriveLockingTest, ToggleFollowsEachAcceptedRequestInMenuStateAndStore)
+{
+    drives.Forget();
+    Command(ID_DRIVE_FIRST);
+    EXPECT_EQ((Requests{"D:1"}), drives.RemovalRequests());
+    EXPECT_FALSE(drives.EjectWorks("D:"));
+    EXPECT_EQ(1, dlg->m_driveLocked[0]);
+    EXPECT_EQ((Texts{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
+    const RegistryValue stored = Stored("D:");
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
+    EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), stored.data);
+
+    Command(ID_DRIVE_FIRST + 1);
+    Command(ID_DRIVE_FIRST);
+    EXPECT_EQ((Requests{"D:1", "E:1", "D:0"}), drives.RemovalRequests());
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_FALSE(drives.EjectWorks("E:"));
+    EXPECT_EQ(0, dlg->m_driveLocked[0]);
+    EXPECT_EQ((Texts{"Lock drive D:", "Unlock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(0u, Stored("D:").AsDword());
+    EXPECT_EQ(1u, Stored("E:").AsDword());
+
+    // Locked D: is remembered; the next start locks it again.
+    Command(ID_DRIVE_FIRST);
+    Restart();
+    EXPECT_EQ((Texts{"Unlock drive D:", "Unlock drive E:"}), ShownDriveItems());
+    EXPECT_FALSE(drives.EjectWorks("D:"));
+}
+
+TEST_F(DriveLockingTest, LockAllReportsTheFailingDriveWithItsOwnCodeAndLocksTheRest)
+{
+    // The volume unlock after the refused request fails as well: the box still shows the code
+    // of the refusal.
+    drives.removalError["D:"] = ERROR_NOT_READY;
+    drives.volumeUnlockError = ERROR_NOT_LOCKED;
+    Command(ID_TRAY_LOCKALL);
+
+    ASSERT_EQ(1u, boxes.boxes.size());
+    EXPECT_EQ("Failed to lock/unlock drive D:\nError code: 21", boxes.boxes[0].text);
+    EXPECT_EQ(0, dlg->m_driveLocked[0]);
+    EXPECT_EQ(1, dlg->m_driveLocked[1]);
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_FALSE(drives.EjectWorks("E:"));
+    EXPECT_EQ((Texts{"Lock drive D:", "Unlock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(0u, Stored("D:").AsDword()); // as the unlock at start left it
+    EXPECT_EQ(1u, Stored("E:").AsDword());
+
+    drives.removalError.clear();
+    boxes.boxes.clear();
+    Command(ID_TRAY_UNLOCKALL);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ((Texts{"Lock drive D:", "Lock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(0u, Stored("E:").AsDword());
+    EXPECT_TRUE(drives.EjectWorks("E:"));
+}
+
+// Windows counts locks per drive and frees the eject button only at zero; the count outlives
+// Vexa. Whatever the user did before, one unlock must free the button.
+TEST_F(DriveLockingTest, OneUnlockFreesTheDriveAfterLockThenLockAll)
+{
+    Command(ID_DRIVE_FIRST);
+    Command(ID_TRAY_LOCKALL);
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    EXPECT_EQ(1, drives.lockCount["E:"]);
+    Command(ID_DRIVE_FIRST);
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_EQ((Texts{"Lock drive D:", "Unlock drive E:"}), ShownDriveItems());
+}
+
+TEST_F(DriveLockingTest, OneUnlockFreesTheDriveAfterLockThenRestart)
+{
+    Command(ID_DRIVE_FIRST);
+    Restart();
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    Command(ID_DRIVE_FIRST);
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_EQ(0u, Stored("D:").AsDword());
+}
+
+TEST_F(DriveLockingTest, OneUnlockAllFreesEveryDriveAfterLockAllTwice)
+{
+    Command(ID_TRAY_LOCKALL);
+    Command(ID_TRAY_LOCKALL);
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    EXPECT_EQ(1, drives.lockCount["E:"]);
+    Command(ID_TRAY_UNLOCKALL);
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_TRUE(drives.EjectWorks("E:"));
+}
+
+TEST_F(DriveLockingTest, DriveWhoseLockFailedAtStartIsStillLockedByLockAll)
+{
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    drives.removalError["D:"] = ERROR_NOT_READY;
+    Restart();
+    EXPECT_EQ(1, dlg->m_driveLocked[0]); // believed locked, though nothing holds it
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+
+    drives.removalError.clear();
+    drives.Forget();
+    Command(ID_TRAY_LOCKALL);
+    EXPECT_EQ((Requests{"D:1", "E:1"}), drives.RemovalRequests());
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    Command(ID_DRIVE_FIRST);
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+}
+
+} // namespace

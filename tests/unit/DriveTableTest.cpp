@@ -1,0 +1,170 @@
+// The drive table of the real settings dialog against Wine's real drives: D: and E: are CD-ROM
+// drives in the test prefix, which Wine lists and opens but whose drivers refuse the
+// media-removal request with error 50.
+#include "support/RegistryValues.h"
+#include "support/SettingsDialogFixture.h"
+
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+#include <vector>
+
+namespace {
+
+// The tray icon's pop-up menu.
+HMENU Popup(CSettingsDlg* dlg)
+{
+    return dlg->m_pTray->m_contextMenu.GetSubMenu(0);
+}
+
+// A right click on the tray icon: the menu takes its entry texts and opens; the test closes it
+// at once.
+void RightClick(CSettingsDlg* dlg)
+{
+    CloseNextMenuOnOpen();
+    ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+}
+
+// The two drive items as the user sees them when the menu opens.
+std::vector<std::string> ShownDriveItems(CSettingsDlg* dlg)
+{
+    RightClick(dlg);
+    return {MenuItemText(Popup(dlg), 0), MenuItemText(Popup(dlg), 1)};
+}
+
+void Command(CSettingsDlg* dlg, WPARAM wparam)
+{
+    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, wparam, 0);
+}
+
+// The caption every box of the program has: the executable's name.
+std::string AppName()
+{
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string name = path;
+    name = name.substr(name.find_last_of('\\') + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
+std::string FailureText(const char* drive, int code)
+{
+    return std::string("Failed to lock/unlock drive ") + drive + "\nError code: " +
+           std::to_string(code);
+}
+
+using Messages = std::vector<std::string>; // message box texts, in order
+
+// Message boxes are caught (and answered) from before the first start on: one shown at start
+// would otherwise wait for a user forever.
+class DriveTableTest : public SettingsDialogTest {
+protected:
+    Messages BoxTexts() const
+    {
+        Messages texts;
+        for (const auto& box : catcher.boxes)
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    MessageBoxCatcher catcher;
+};
+
+TEST_F(DriveTableTest, DriveItemsComeFirstInDriveOrderAboveTheTemplatesItems)
+{
+    EXPECT_EQ(Messages{}, BoxTexts()); // each drive refused its unlock at start, quietly
+    ASSERT_EQ(2, dlg->m_driveCount);
+    EXPECT_EQ("D:", dlg->m_driveNames[0]);
+    EXPECT_EQ("E:", dlg->m_driveNames[1]);
+    EXPECT_EQ(0, dlg->m_driveLocked[0]);
+    EXPECT_EQ(0, dlg->m_driveLocked[1]);
+
+    HMENU popup = Popup(dlg);
+    const struct {
+        UINT id;
+        const char* text;
+    } items[] = {{ID_DRIVE_FIRST, "D:\\"},
+                 {ID_DRIVE_FIRST + 1, "E:\\"},
+                 {0, ""},
+                 {ID_TRAY_LOCKALL, "Lock All Drives"},
+                 {ID_TRAY_UNLOCKALL, "Unlock All Drives"},
+                 {0, ""},
+                 {ID_TRAY_SETTINGS, "Settings..."},
+                 {ID_TRAY_DONATE, "Donate..."},
+                 {ID_TRAY_EXIT, "Exit"}};
+    ASSERT_EQ(9, ::GetMenuItemCount(popup));
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(items[i].id, ::GetMenuItemID(popup, i));
+        EXPECT_EQ(items[i].text, MenuItemText(popup, i));
+        EXPECT_EQ(items[i].id == 0, (::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) &
+                                     MF_SEPARATOR) != 0);
+    }
+
+    // Opened, the drive items show what choosing them does and keep their commands.
+    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_EQ(static_cast<UINT>(ID_DRIVE_FIRST), ::GetMenuItemID(popup, 0));
+    EXPECT_EQ(static_cast<UINT>(ID_DRIVE_FIRST + 1), ::GetMenuItemID(popup, 1));
+    EXPECT_EQ(9, ::GetMenuItemCount(popup));
+}
+
+TEST_F(DriveTableTest, RefusedLockIsReportedWithDriveAndCodeAndChangesNothing)
+{
+    Command(dlg, ID_DRIVE_FIRST);
+    ASSERT_EQ(Messages{FailureText("D:", 50)}, BoxTexts());
+    EXPECT_EQ(AppName(), catcher.boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), catcher.boxes[0].icon);
+
+    EXPECT_EQ(0, dlg->m_driveLocked[0]);
+    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_FALSE(RegistryKeyExists(kProgramKey));
+
+    // Both commands for all drives report every drive, in order, and change nothing either.
+    catcher.boxes.clear();
+    Command(dlg, ID_TRAY_LOCKALL);
+    Command(dlg, ID_TRAY_UNLOCKALL);
+    EXPECT_EQ((Messages{FailureText("D:", 50), FailureText("E:", 50), FailureText("D:", 50),
+                        FailureText("E:", 50)}),
+              BoxTexts());
+    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_FALSE(RegistryKeyExists(kProgramKey));
+}
+
+TEST_F(DriveTableTest, RememberedLockIsReappliedAtStartWithoutAMessage)
+{
+    DestroyDialog();
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    StartDialog();
+
+    EXPECT_EQ(Messages{}, BoxTexts());
+    EXPECT_EQ(1, dlg->m_driveLocked[0]);
+    EXPECT_EQ(0, dlg->m_driveLocked[1]);
+    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    // The refusal at start loses nothing: the lock is still remembered for the next start.
+    const RegistryValue stored = ReadRegistryValue(kProgramKey, "D:");
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
+    EXPECT_EQ(1u, stored.AsDword());
+    EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists);
+
+    // The item of a drive believed locked unlocks it.
+    Command(dlg, ID_DRIVE_FIRST);
+    EXPECT_EQ(Messages{FailureText("D:", 50)}, BoxTexts());
+    EXPECT_EQ(1, dlg->m_driveLocked[0]);
+    EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword());
+}
+
+TEST_F(DriveTableTest, OnlyPlainCommandsOfListedDrivesToggleADrive)
+{
+    // Every toggle ends in a refusal under Wine, so each one that happens shows a box.
+    Command(dlg, ID_DRIVE_FIRST + 2);                // one past the last drive
+    Command(dlg, ID_DRIVE_FIRST - 1);                // below the range
+    Command(dlg, MAKEWPARAM(ID_DRIVE_FIRST, 1));     // an accelerator, not a menu command
+    Command(dlg, MAKEWPARAM(ID_DRIVE_FIRST + 1, 1)); // nor this
+    EXPECT_EQ(Messages{}, BoxTexts());
+    EXPECT_FALSE(RegistryKeyExists(kProgramKey));
+
+    Command(dlg, ID_DRIVE_FIRST + 1); // the last drive
+    EXPECT_EQ(Messages{FailureText("E:", 50)}, BoxTexts());
+}
+
+} // namespace

@@ -1,0 +1,211 @@
+// The settings store against Wine's real registry in the test prefix: the program's key under
+// HKEY_CURRENT_USER, written and read the way a user's registry editor would see it.
+#include "support/RegistryValues.h"
+#include "support/SettingsDialogFixture.h"
+
+#include "tray/SystemTray.h"
+
+#include <sddl.h>
+
+#include <vector>
+
+namespace {
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Under Wine every drive's request fails at start, so nothing is written before the test does.
+using SettingsStoreTest = SettingsDialogTest;
+
+TEST_F(SettingsStoreTest, FreshAccountReadsNothingAndTheFirstWriteCreatesTheKey)
+{
+    ASSERT_FALSE(RegistryKeyExists(kProgramKey));
+    EXPECT_EQ(0u, dlg->ReadDriveState("D:"));
+    dlg->m_startOnBoot = 5;
+    dlg->m_lockOnStart = 6;
+    EXPECT_FALSE(dlg->ReadOptions());
+    EXPECT_EQ(5u, dlg->m_startOnBoot);
+    EXPECT_EQ(6u, dlg->m_lockOnStart);
+    EXPECT_FALSE(RegistryKeyExists(kProgramKey)); // reading creates nothing
+
+    dlg->WriteDriveState("D:", 1);
+    const RegistryValue drive = ReadRegistryValue(kProgramKey, "D:");
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), drive.type);
+    EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), drive.data);
+    EXPECT_EQ(1u, dlg->ReadDriveState("D:"));
+    EXPECT_EQ(0u, dlg->ReadDriveState("E:")); // key present, value missing
+
+    dlg->m_startOnBoot = 1;
+    dlg->m_lockOnStart = 0;
+    dlg->WriteOptions();
+    for (const char* name : {"StartOnBoot", "LockOnStart"}) {
+        SCOPED_TRACE(name);
+        const RegistryValue option = ReadRegistryValue(kProgramKey, name);
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), option.type);
+        EXPECT_EQ(4u, option.data.size());
+    }
+    dlg->m_startOnBoot = 7;
+    dlg->m_lockOnStart = 7;
+    EXPECT_TRUE(dlg->ReadOptions());
+    EXPECT_EQ(1u, dlg->m_startOnBoot);
+    EXPECT_EQ(0u, dlg->m_lockOnStart);
+}
+
+TEST_F(SettingsStoreTest, ValuesOfAnotherTypeAreReadOnlyWhereThePlatformDeliversThemWhole)
+{
+    const std::vector<BYTE> hundred(100, 1);
+    const ULONGLONG qword = 1;
+    const struct {
+        const char* what;
+        DWORD type;
+        std::vector<BYTE> data;
+        DWORD read; // by ReadDriveState, whose pre-set is 0
+    } cases[] = {
+        {"REG_SZ \"1\"", REG_SZ, {'1', 0}, 0x31},
+        {"REG_BINARY of 1 byte", REG_BINARY, {1}, 1},
+        {"REG_BINARY of 4 bytes", REG_BINARY, {1, 0, 0, 0}, 1},
+        {"REG_BINARY of 100 bytes", REG_BINARY, hundred, 0},
+        {"REG_QWORD 1", REG_QWORD,
+         std::vector<BYTE>(reinterpret_cast<const BYTE*>(&qword),
+                           reinterpret_cast<const BYTE*>(&qword) + sizeof(qword)),
+         0},
+        {"REG_SZ \"1234\"", REG_SZ, {'1', '2', '3', '4', 0}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteRegistryValue(kProgramKey, "D:", c.type, c.data.data(),
+                           static_cast<DWORD>(c.data.size()));
+        EXPECT_EQ(c.read, dlg->ReadDriveState("D:"));
+    }
+
+    // The options keep what they held where a value is not delivered; a short value replaces
+    // only its own bytes.
+    const BYTE one = 1;
+    WriteRegistryValue(kProgramKey, "StartOnBoot", REG_BINARY, &one, 1);
+    WriteRegistryValue(kProgramKey, "LockOnStart", REG_BINARY, hundred.data(), 100);
+    dlg->m_startOnBoot = 0xAAAAAAAA;
+    dlg->m_lockOnStart = 0xBBBBBBBB;
+    EXPECT_TRUE(dlg->ReadOptions());
+    EXPECT_EQ(0xAAAAAA01u, dlg->m_startOnBoot);
+    EXPECT_EQ(0xBBBBBBBBu, dlg->m_lockOnStart);
+
+    WriteRegistryValue(kProgramKey, "StartOnBoot", REG_QWORD, &qword, sizeof(qword));
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, KEY_SET_VALUE, &key));
+    ::RegDeleteValueA(key, "LockOnStart");
+    ::RegCloseKey(key);
+    EXPECT_TRUE(dlg->ReadOptions());
+    EXPECT_EQ(0xAAAAAA01u, dlg->m_startOnBoot);
+    EXPECT_EQ(0xBBBBBBBBu, dlg->m_lockOnStart);
+}
+
+// Gives the program's key the access rules of a security descriptor string (SDDL).
+bool SetProgramKeyAccess(const char* sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                &descriptor, nullptr))
+        return false;
+    HKEY key = nullptr;
+    LONG result = ::RegOpenKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, WRITE_DAC, &key);
+    if (result == ERROR_SUCCESS) {
+        result = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        ::RegCloseKey(key);
+    }
+    ::LocalFree(descriptor);
+    return result == ERROR_SUCCESS;
+}
+
+TEST_F(SettingsStoreTest, KeyThatMayOnlyBeReadStillGivesItsLocksAndOptions)
+{
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    WriteRegistryDword(kProgramKey, "StartOnBoot", 1);
+    WriteRegistryDword(kProgramKey, "LockOnStart", 1);
+    // Everyone may read the key and no one may change it, as on a locked-down account.
+    ASSERT_TRUE(SetProgramKeyAccess("D:(A;;KR;;;WD)"));
+    // (Only EXPECTs from here on: the key must get its access back for the clean-up.)
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              ::RegOpenKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, KEY_ALL_ACCESS, &key));
+
+    EXPECT_EQ(1u, dlg->ReadDriveState("D:"));
+    EXPECT_TRUE(dlg->ReadOptions());
+    EXPECT_EQ(1u, dlg->m_startOnBoot);
+    EXPECT_EQ(1u, dlg->m_lockOnStart);
+
+    // At start the remembered lock is taken up.
+    DestroyDialog();
+    StartDialog();
+    EXPECT_EQ(1, dlg->m_driveLocked[0]);
+    EXPECT_EQ("Unlock drive D:", dlg->m_pTray->m_entryTexts.GetAt(0));
+    EXPECT_TRUE(SetProgramKeyAccess("D:(A;;KA;;;WD)"));
+}
+
+// Moves the Run key aside for the test (the prefix is the test's own, but its content is
+// restored all the same) and puts it back afterwards.
+class RunKeyAside {
+public:
+    RunKeyAside()
+    {
+        m_existed = RegistryKeyExists(kRunKey);
+        if (!m_existed)
+            return;
+        HKEY run = nullptr;
+        HKEY backup = nullptr;
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &run);
+        ::RegCreateKeyA(HKEY_CURRENT_USER, kBackup, &backup);
+        ::RegCopyTreeA(run, nullptr, backup);
+        ::RegCloseKey(backup);
+        ::RegCloseKey(run);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kRunKey);
+    }
+
+    ~RunKeyAside()
+    {
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kRunKey);
+        if (!m_existed)
+            return;
+        HKEY run = nullptr;
+        HKEY backup = nullptr;
+        ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run);
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_READ, &backup);
+        ::RegCopyTreeA(backup, nullptr, run);
+        ::RegCloseKey(backup);
+        ::RegCloseKey(run);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+    }
+
+    RunKeyAside(const RunKeyAside&) = delete;
+    RunKeyAside& operator=(const RunKeyAside&) = delete;
+
+private:
+    static constexpr const char* kBackup = "Software\\Vexa tests: Run key set aside";
+    bool m_existed = false;
+};
+
+TEST_F(SettingsStoreTest, AutostartEntryIsSetAndRemovedButTheRunKeyNeverCreated)
+{
+    const std::string path = "C:\\Program Files\\Vexa\\Vexa.exe";
+    RunKeyAside aside;
+    ASSERT_FALSE(RegistryKeyExists(kRunKey));
+    dlg->WriteAutostart(TRUE, path);
+    dlg->WriteAutostart(FALSE, path);
+    EXPECT_FALSE(RegistryKeyExists(kRunKey));
+
+    HKEY run = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
+    ::RegCloseKey(run);
+    dlg->WriteAutostart(TRUE, path);
+    const RegistryValue entry = ReadRegistryValue(kRunKey, "Vexa");
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), entry.type);
+    EXPECT_EQ(path.size() + 1, entry.data.size());
+    EXPECT_EQ(path, entry.AsString());
+
+    dlg->WriteAutostart(FALSE, path);
+    EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
+    dlg->WriteAutostart(FALSE, path); // nothing there: nothing happens
+    EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
+    EXPECT_TRUE(RegistryKeyExists(kRunKey));
+    EXPECT_FALSE(RegistryKeyExists(kProgramKey)); // the autostart entry is all it touches
+}
+
+} // namespace
