@@ -9,12 +9,12 @@
 // The folder of the running test executable; Vexa.exe is built next to it.
 std::string TestDirectory();
 
-// Polls the condition until it holds. A guard of two minutes keeps a broken build from hanging
+// Polls the condition until it holds. A guard of five minutes keeps a broken build from hanging
 // the run; it is not a measure of speed.
 template <class Condition>
 bool WaitFor(Condition condition)
 {
-    for (int i = 0; i < 6000; ++i) {
+    for (int i = 0; i < 15000; ++i) {
         if (condition())
             return true;
         ::Sleep(20);
