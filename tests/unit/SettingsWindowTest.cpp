@@ -13,7 +13,7 @@ namespace {
 
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const char* className;
     const char* text;
@@ -23,7 +23,7 @@ struct ControlSpec {
 
 const DWORD kStyleMask = 0xFFFF | WS_TABSTOP | WS_GROUP;
 
-const ControlSpec kControls[] = {
+const ControlLayout kControls[] = {
     {1001, "Button", "Automatically start Vexa when Windows starts", BS_AUTOCHECKBOX | WS_TABSTOP, {19, 25, 155, 10}},
     {-1, "Button", " About Vexa ", BS_GROUPBOX, {7, 125, 178, 60}},
     {-1, "Static", nullptr, SS_ICON, {16, 143, 20, 20}},
@@ -103,20 +103,20 @@ TEST_F(SettingsWindowTest, TemplateBuildsEveryControlInTabOrder)
     EXPECT_EQ(size.bottom, client.bottom);
 
     HWND control = ::GetWindow(window, GW_CHILD);
-    for (const ControlSpec& spec : kControls) {
-        SCOPED_TRACE(spec.text != nullptr ? spec.text : "icon");
+    for (const ControlLayout& layout : kControls) {
+        SCOPED_TRACE(layout.text != nullptr ? layout.text : "icon");
         ASSERT_NE(nullptr, control);
-        EXPECT_EQ(spec.id, ::GetDlgCtrlID(control) == 0xFFFF ? -1 : ::GetDlgCtrlID(control));
-        EXPECT_EQ(spec.className, ClassName(control));
-        if (spec.text != nullptr) {
-            EXPECT_EQ(spec.text, WindowText(control));
+        EXPECT_EQ(layout.id, ::GetDlgCtrlID(control) == 0xFFFF ? -1 : ::GetDlgCtrlID(control));
+        EXPECT_EQ(layout.className, ClassName(control));
+        if (layout.text != nullptr) {
+            EXPECT_EQ(layout.text, WindowText(control));
         }
-        EXPECT_EQ(spec.style, static_cast<DWORD>(::GetWindowLongA(control, GWL_STYLE)) & kStyleMask);
+        EXPECT_EQ(layout.style, static_cast<DWORD>(::GetWindowLongA(control, GWL_STYLE)) & kStyleMask);
         EXPECT_TRUE(::IsWindowVisible(control) || !::IsWindowVisible(window));
 
         // Where the template put it; the icon sizes itself, and the link fits itself to its text.
         // The dialog manager converts position and size separately, each rounded on its own.
-        RECT mapped = spec.units;
+        RECT mapped = layout.units;
         ::MapDialogRect(window, &mapped);
         const RECT expected = {mapped.left, mapped.top, mapped.left + mapped.right,
                                mapped.top + mapped.bottom};
@@ -125,7 +125,7 @@ TEST_F(SettingsWindowTest, TemplateBuildsEveryControlInTabOrder)
         ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&actual), 2);
         EXPECT_EQ(expected.left, actual.left);
         EXPECT_EQ(expected.top, actual.top);
-        if (spec.style != SS_ICON && spec.id != IDC_HOMEPAGE) {
+        if (layout.style != SS_ICON && layout.id != IDC_HOMEPAGE) {
             EXPECT_EQ(expected.right, actual.right);
             EXPECT_EQ(expected.bottom, actual.bottom);
         }
