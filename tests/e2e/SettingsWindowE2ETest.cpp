@@ -2,6 +2,7 @@
 #include "VexaProcess.h"
 
 #include "support/BrowserRecorder.h"
+#include "support/RegistryValues.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,7 @@ const UINT kTrayIconId = 129;
 
 std::string RunValue()
 {
-    char value[2048] = "";
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Vexa", RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return "<none>";
-    return value;
+    return RegistryText(kRunKey, "Vexa");
 }
 
 bool Ready(const VexaProcess& vexa)

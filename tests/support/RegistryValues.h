@@ -74,3 +74,15 @@ inline void WriteRegistryDword(const char* path, const char* name, DWORD value)
 {
     WriteRegistryValue(path, name, REG_DWORD, &value, sizeof(value));
 }
+
+// What a user would read in the registry editor: the value as text ("<none>" when it does not
+// exist), a string as it is, a number in decimal.
+inline std::string RegistryText(const char* path, const char* name)
+{
+    const RegistryValue value = ReadRegistryValue(path, name);
+    if (!value.exists)
+        return "<none>";
+    if (value.type == REG_DWORD)
+        return std::to_string(value.AsDword());
+    return value.AsString();
+}

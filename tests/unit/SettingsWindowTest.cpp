@@ -1,6 +1,7 @@
 // The settings window: its template as the dialog manager built it, and what its commands
 // store and open.
 #include "support/BrowserRecorder.h"
+#include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
 
 #include "framework/WinApp.h"
@@ -44,27 +45,12 @@ const ControlLayout kControls[] = {
 
 std::string RunValue()
 {
-    char value[1024] = "";
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Vexa", RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return "<none>";
-    return value;
+    return RegistryText(kRunKey, "Vexa");
 }
 
 std::string ProgramValue(const char* name)
 {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(HKEY_CURRENT_USER, kProgramKey, name, RRF_RT_REG_DWORD, nullptr, &value,
-                       &size) != ERROR_SUCCESS)
-        return "<none>";
-    return std::to_string(value);
-}
-
-void SetProgramValue(const char* name, DWORD value)
-{
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, kProgramKey, name, REG_DWORD, &value, sizeof(value));
+    return RegistryText(kProgramKey, name);
 }
 
 class SettingsWindowTest : public SettingsDialogTest {
@@ -141,7 +127,7 @@ TEST_F(SettingsWindowTest, BoxShowsTheStoredOptionEachTimeTheWindowOpens)
 {
     EXPECT_FALSE(Ticked()); // fresh account
 
-    SetProgramValue("StartOnBoot", 1);
+    WriteRegistryDword(kProgramKey, "StartOnBoot", 1);
     Command(ID_TRAY_SETTINGS);
     EXPECT_TRUE(::IsWindowVisible(Window()));
     EXPECT_TRUE(Ticked());
@@ -154,7 +140,7 @@ TEST_F(SettingsWindowTest, BoxShowsTheStoredOptionEachTimeTheWindowOpens)
 
 TEST_F(SettingsWindowTest, OkStoresBothOptionsAndRegistersTheQuotedRunningExecutable)
 {
-    SetProgramValue("LockOnStart", 1);
+    WriteRegistryDword(kProgramKey, "LockOnStart", 1);
     Command(ID_TRAY_SETTINGS);
     Click(IDC_AUTOSTART);
     Click(IDC_OK);
