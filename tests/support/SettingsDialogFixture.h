@@ -22,10 +22,13 @@ protected:
         DeleteProgramKey();
     }
 
-    // A new program start: the dialog initialises with whatever the registry holds now.
+    // A new program start: the dialog initialises with whatever the registry holds now. A
+    // start says nothing, whatever the drives answer.
     void StartDialog()
     {
+        MessageBoxCatcher boxesAtStart;
         dlg = new CSettingsDlg(nullptr);
+        EXPECT_TRUE(boxesAtStart.boxes.empty()) << boxesAtStart.boxes.front().text;
         ASSERT_NE(nullptr, dlg->m_hWnd);
         theApp.m_pMainWnd = dlg;
     }

@@ -59,16 +59,18 @@ MessageBoxCatcher* g_catcher = nullptr;
 
 } // namespace
 
-MessageBoxCatcher::MessageBoxCatcher()
+MessageBoxCatcher::MessageBoxCatcher() : m_previous(g_catcher), m_hook(nullptr)
 {
+    if (m_previous == nullptr)
+        m_hook = ::SetWindowsHookExA(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
     g_catcher = this;
-    m_hook = ::SetWindowsHookExA(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
 }
 
 MessageBoxCatcher::~MessageBoxCatcher()
 {
-    ::UnhookWindowsHookEx(m_hook);
-    g_catcher = nullptr;
+    if (m_hook != nullptr)
+        ::UnhookWindowsHookEx(m_hook);
+    g_catcher = m_previous;
 }
 
 LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wparam, LPARAM lparam)

@@ -31,7 +31,8 @@ std::string ClassName(HWND window);
 std::string MenuItemText(HMENU menu, int position);
 
 // Watches this thread for message boxes, records each box's caption and text, and presses
-// its first button (IDOK) so that the code that showed the box goes on.
+// its first button (IDOK) so that the code that showed the box goes on. Catchers nest: the
+// newest one records, until it goes.
 class MessageBoxCatcher {
 public:
     MessageBoxCatcher();
@@ -48,7 +49,8 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam);
-    HHOOK m_hook;
+    MessageBoxCatcher* m_previous;
+    HHOOK m_hook; // only the outermost catcher installs the hook
 };
 
 // Ends the pop-up menu that is about to be tracked on this thread, as soon as it opens:
