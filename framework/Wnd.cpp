@@ -13,6 +13,7 @@ const char kObjectProperty[] = "Vexa.CWnd";
 } // namespace
 
 CWnd* CWnd::s_pWndInit = nullptr;
+MSG CWnd::s_currentMsg = {};
 
 const MessageMap CWnd::messageMap = {nullptr, nullptr, 0};
 
@@ -146,17 +147,19 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wparam, LPARAM lparam)
 
 LRESULT CWnd::Default()
 {
-    return DefWindowProc(m_currentMsg.message, m_currentMsg.wParam, m_currentMsg.lParam);
+    return DefWindowProc(s_currentMsg.message, s_currentMsg.wParam, s_currentMsg.lParam);
 }
 
 LRESULT CWnd::Dispatch(UINT message, WPARAM wparam, LPARAM lparam)
 {
-    const MSG saved = m_currentMsg; // handlers may send messages to their own window
-    m_currentMsg.message = message;
-    m_currentMsg.wParam = wparam;
-    m_currentMsg.lParam = lparam;
+    // Handlers may send messages to this or other windows: restore the outer message afterwards.
+    const MSG saved = s_currentMsg;
+    s_currentMsg.hwnd = m_hWnd;
+    s_currentMsg.message = message;
+    s_currentMsg.wParam = wparam;
+    s_currentMsg.lParam = lparam;
     const LRESULT result = WindowProc(message, wparam, lparam);
-    m_currentMsg = saved;
+    s_currentMsg = saved; // no member: the object may be gone now
     return result;
 }
 

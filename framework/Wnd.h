@@ -88,7 +88,9 @@ private:
     void Detach();
     LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
 
-    MSG m_currentMsg = {}; // the message being handled, for Default()
+    // The message being handled, for Default(). It is kept outside the object: a handler may
+    // destroy its window, and with it the object, before dispatching returns.
+    static MSG s_currentMsg;
 };
 
 // The window procedure of every window Vexa attaches an object to.
