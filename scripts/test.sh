@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds both targets, runs every test of the
-# x86_64 build under Wine, on a virtual display, in a throwaway Wine prefix, and then takes the
-# screenshots (build/screenshots/) to show that the program comes up for a user.
+# The test command: installs what is missing, builds both targets, checks the two executables
+# (kind, size, DLLs), runs every test of the x86_64 build under Wine, on a virtual display, in a
+# throwaway Wine prefix, and then takes the screenshots (build/screenshots/) to show that the
+# program comes up for a user.
 # Arguments go to ctest (for example -R SystemTray).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
+bash scripts/check-exe.sh
 (
   . scripts/wine-env.sh
   vexa_env_start

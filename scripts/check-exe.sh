@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Checks what the two built Vexa.exe files promise: a Windows GUI program of the right kind
+# (PE32 for i686, PE32+ for x86_64), at most 256 KiB, needing no DLL but Windows' own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+status=0
+windows_dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|msvcrt)\.dll$'
+for arch in i686 x86_64; do
+  exe=build/$arch/Vexa.exe
+  headers=$("$arch-w64-mingw32-objdump" -p "$exe")
+  magic=$([ "$arch" = i686 ] && echo '(PE32)' || echo '(PE32+)')
+  size=$(stat -c %s "$exe")
+  problems=()
+  grep -qF "$magic" <<<"$headers" || problems+=("not $magic")
+  grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || problems+=("not a GUI program")
+  [ "$size" -le 262144 ] || problems+=("$size bytes, over 256 KiB")
+  while read -r dll; do
+    grep -qiE "$windows_dlls" <<<"$dll" || problems+=("needs $dll")
+  done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
+  if [ ${#problems[@]} -eq 0 ]; then
+    echo "$exe: $magic, Windows GUI, $size bytes, Windows DLLs only"
+  else
+    echo "$exe: ${problems[*]}" >&2
+    status=1
+  fi
+done
+exit $status
