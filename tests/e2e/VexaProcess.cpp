@@ -103,7 +103,9 @@ HWND VexaProcess::TrayWindow() const
 
 HWND VexaProcess::MessageBox() const
 {
-    return Find(Id(), "#32770", nullptr, "Vexa");
+    // The box's window exists a moment before its text does: report it once it can be read.
+    HWND box = Find(Id(), "#32770", nullptr, "Vexa");
+    return box != nullptr && !MessageBoxText(box).empty() ? box : nullptr;
 }
 
 bool VexaProcess::WaitForExit(DWORD* exitCode)

@@ -40,7 +40,7 @@ public:
     // This process's top-level windows; nullptr while there is none.
     HWND SettingsWindow() const; // the settings dialog, hidden or not
     HWND TrayWindow() const;     // the tray icon's hidden window
-    HWND MessageBox() const;     // a message box captioned "Vexa"
+    HWND MessageBox() const;     // a message box captioned "Vexa", once it shows its text
 
     // Waits (see WaitFor) for the process to end; its exit code goes to *exitCode.
     bool WaitForExit(DWORD* exitCode = nullptr);
