@@ -6,19 +6,6 @@
 
 #include <cstring>
 
-namespace {
-
-// The length of a text, counting at most limit characters.
-std::size_t StringLength(const char* text, std::size_t limit)
-{
-    std::size_t length = 0;
-    while (length < limit && text[length] != '\0')
-        ++length;
-    return length;
-}
-
-} // namespace
-
 CSystemTray::CSystemTray()
     : m_iconAdded(FALSE), m_notifyData(), m_defaultItem(0), m_defaultIsPosition(TRUE),
       m_iconWanted(FALSE), m_taskbarCreated(0)
@@ -53,9 +40,12 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_notifyData.uCallbackMessage = callbackMessage;
     m_notifyData.hIcon = icon;
-    const std::size_t tipLength = tip != nullptr ? StringLength(tip, sizeof(m_notifyData.szTip) - 1) : 0;
-    std::memcpy(m_notifyData.szTip, tip, tipLength);
-    m_notifyData.szTip[tipLength] = '\0';
+    // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
+    if (tip != nullptr) {
+        const std::size_t length = ::strnlen(tip, sizeof(m_notifyData.szTip) - 1);
+        std::memcpy(m_notifyData.szTip, tip, length);
+        m_notifyData.szTip[length] = '\0';
+    }
 
     if (!m_contextMenu.Attach(::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(LOWORD(id)))))
         return FALSE;
