@@ -57,15 +57,19 @@ TEST(Startup, SimultaneousStartsLeaveExactlyOneInstance)
     for (int i = 0; i < 4; ++i)
         starts.push_back(std::make_unique<VexaProcess>());
 
-    // Every start but one is refused: answer the refusals as they come.
+    // Every start but one is refused: answer the refusals as they come, each once. An answered
+    // box lingers while it closes, and its text goes before its window does.
+    std::vector<bool> answered(starts.size(), false);
     auto survivors = [&] {
         int running = 0;
-        for (auto& vexa : starts) {
-            if (HWND box = vexa->MessageBox()) {
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            HWND box = answered[i] ? nullptr : starts[i]->MessageBox();
+            if (box != nullptr) {
                 EXPECT_EQ("Another instance of Vexa is already running.", MessageBoxText(box));
                 PressOk(box);
+                answered[i] = true;
             }
-            running += vexa->Running() ? 1 : 0;
+            running += starts[i]->Running() ? 1 : 0;
         }
         return running;
     };
