@@ -3,6 +3,8 @@
 #include "SettingsDlg.h"
 #include "framework/MessageBox.h"
 
+#include <utility>
+
 CLockerApp theApp;
 
 BOOL CLockerApp::InitInstance()
@@ -26,22 +28,17 @@ BOOL CLockerApp::InitInstance()
 
 BOOL CLockerApp::ClaimSingleInstance()
 {
-    m_instanceMutex = ::CreateMutexA(nullptr, FALSE, "Local\\Brindle Corporation Vexa Instance");
-    if (m_instanceMutex != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(m_instanceMutex);
-        m_instanceMutex = nullptr;
-        return FALSE;
-    }
+    CKernelHandle mutex(::CreateMutexA(nullptr, FALSE, "Local\\Brindle Corporation Vexa Instance"));
+    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS)
+        return FALSE; // another instance holds it; this handle goes now
+    m_instanceMutex = std::move(mutex);
     // Without a mutex (the platform refused one) the window check alone has to do.
     return TRUE;
 }
 
 int CLockerApp::ExitInstance()
 {
-    if (m_instanceMutex != nullptr) {
-        ::CloseHandle(m_instanceMutex);
-        m_instanceMutex = nullptr;
-    }
+    m_instanceMutex.Reset();
     return CWinApp::ExitInstance();
 }
 

@@ -2,6 +2,7 @@
 // settings dialog the main window, whose destruction ends the program.
 #pragma once
 
+#include "framework/UniqueHandle.h"
 #include "framework/WinApp.h"
 
 class CLockerApp : public CWinApp {
@@ -15,7 +16,7 @@ private:
     // until it exits.
     BOOL ClaimSingleInstance();
 
-    HANDLE m_instanceMutex = nullptr;
+    CKernelHandle m_instanceMutex;
 };
 
 extern CLockerApp theApp;

@@ -27,6 +27,9 @@ const MessageMapEntry CSettingsDlg::messageEntries[] = {
     MapMessage(WM_CLOSE, &CSettingsDlg::OnClose),
     MapCommand(ID_TRAY_DONATE, &CSettingsDlg::OpenDonationPage),
     MapCommand(IDC_DONATE, &CSettingsDlg::OpenDonationPage),
+    MapMessage(WM_DEVICECHANGE, &CSettingsDlg::OnDeviceChange),
+    MapMessage(WM_POWERBROADCAST, &CSettingsDlg::OnPowerBroadcast),
+    MapMessage(WM_NULL, &CSettingsDlg::OnMenuClosed),
 };
 
 const MessageMap CSettingsDlg::messageMap = DefineMessageMap(&CDialog::messageMap, messageEntries);
@@ -35,8 +38,10 @@ CSettingsDlg::CSettingsDlg(CWnd* parent)
     : CDialog(IDD_SETTINGS, parent),
       m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP))),
       m_hSmallIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY))),
-      m_pTray(nullptr), m_trayMessage(0), m_regKey("SOFTWARE\\Brindle Corporation\\Vexa"),
-      m_startOnBoot(0), m_lockOnStart(0), m_driveCount(0), m_driveLocked()
+      m_trayMessage(0), m_store("SOFTWARE\\Brindle Corporation\\Vexa"),
+      m_regKey(m_store.KeyPath()), m_startOnBoot(0), m_lockOnStart(0), m_drives(m_store),
+      m_driveCount(m_drives.Count()), m_driveNames(m_drives.Names()),
+      m_driveLocked(m_drives.Locked()), m_driveLockHeld(m_drives.LockHeld())
 {
     // The template is not visible: the window exists hidden, and OnInitDialog runs in here.
     Create(IDD_SETTINGS, parent);
@@ -46,8 +51,7 @@ CSettingsDlg::~CSettingsDlg() = default;
 
 BOOL CSettingsDlg::DestroyWindow()
 {
-    delete m_pTray; // removes the icon from the notification area
-    m_pTray = nullptr;
+    m_pTray.reset(); // removes the icon from the notification area
     return CDialog::DestroyWindow();
 }
 
@@ -79,7 +83,7 @@ BOOL CSettingsDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
-    m_pTray = new CSystemTray;
+    m_pTray = std::make_unique<CSystemTray>();
     m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon, IDR_TRAYMENU);
     m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
 
@@ -173,7 +177,7 @@ void CSettingsDlg::OnAccept()
     // The executable that runs now, quoted: the working directory says nothing about where
     // Vexa is (a start through the Run key has another one), and a path with blanks must not
     // be read as a shorter program name followed by arguments.
-    WriteAutostart(m_startOnBoot, "\"" + AfxGetModuleFileName() + "\"");
+    WriteAutostart(m_startOnBoot, L"\"" + AfxGetModuleFileName() + L"\"");
     OnHide();
 }
 

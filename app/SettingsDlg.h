@@ -3,12 +3,16 @@
 // options, receives every menu command, and ends the program when it is destroyed.
 #pragma once
 
+#include "drives/DriveTable.h"
+#include "drives/SettingsStore.h"
 #include "framework/Dialog.h"
 #include "hyperlink/HyperLink.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class CSystemTray;
 
@@ -31,31 +35,38 @@ public:
     // flag follow. A failure is reported in a message box unless quiet is set.
     BOOL LockDrive(int index, int lock, BOOL quiet);
 
-    // The settings store under HKEY_CURRENT_USER. Failures are silent: a read that fails leaves
-    // the pre-set value, a write that fails is lost.
-    DWORD ReadDriveState(const std::string& name);
-    void WriteDriveState(const std::string& name, DWORD state);
-    BOOL ReadOptions();
-    void WriteOptions();
-    void WriteAutostart(BOOL enabled, const std::string& commandPath);
+    // The settings store under HKEY_CURRENT_USER (m_store). Failures are silent: a read that
+    // fails leaves the pre-set value, a write that fails is lost.
+    DWORD ReadDriveState(const std::string& name) { return m_store.ReadDriveState(name); }
+    void WriteDriveState(const std::string& name, DWORD state)
+    {
+        m_store.WriteDriveState(name, state);
+    }
+    BOOL ReadOptions() { return m_store.ReadOptions(&m_startOnBoot, &m_lockOnStart); }
+    void WriteOptions() { m_store.WriteOptions(m_startOnBoot, m_lockOnStart); }
+    void WriteAutostart(BOOL enabled, const CWideString& commandPath)
+    {
+        CSettingsStore::WriteAutostart(enabled, commandPath);
+    }
 
-    CHyperLink m_link;          // the home-page line, control 1006
-    HICON m_hIcon;              // application icon 134
-    HICON m_hSmallIcon;         // tray icon 135
-    CSystemTray* m_pTray;       // owned; deleted in DestroyWindow
-    UINT m_trayMessage;         // the tray icon's callback message
-    std::string m_regKey;       // the program's key under HKEY_CURRENT_USER
+    CHyperLink m_link;                   // the home-page line, control 1006
+    HICON m_hIcon;                       // application icon 134
+    HICON m_hSmallIcon;                  // tray icon 135
+    std::unique_ptr<CSystemTray> m_pTray; // deleted in DestroyWindow, before the window goes
+    UINT m_trayMessage;                  // the tray icon's callback message
+    CSettingsStore m_store;
+    const std::string& m_regKey;         // the program's key under HKEY_CURRENT_USER
     DWORD m_startOnBoot;
     DWORD m_lockOnStart;
 
-    static constexpr int kMaxDrives = 50;
-    int m_driveCount;                      // CD-ROM drives found at start
-    std::string m_driveNames[kMaxDrives];  // "D:", in the platform's drive order
-    int m_driveLocked[kMaxDrives];         // the lock state Vexa believes each drive has
-    // TRUE while a lock request of this run was accepted and no unlock since: the driver then
-    // counts one lock of Vexa's, and a second lock request would add a second that one unlock
-    // does not undo.
-    BOOL m_driveLockHeld[kMaxDrives] = {};
+    // The drive table; drive i has the menu item at position i and command 10001 + i.
+    static constexpr int kMaxDrives = CDriveTable::kMaxDrives;
+    CDriveTable m_drives;
+    const int& m_driveCount;                        // CD-ROM drives in the table
+    const CDriveTable::NameList& m_driveNames;      // "D:", in the platform's drive order
+    const CDriveTable::FlagList& m_driveLocked;     // the lock state Vexa believes each has
+    const CDriveTable::FlagList& m_driveLockHeld;   // a lock of this run's is in force
+    BOOL m_drivesChanged = FALSE; // drives came or went while the tray menu was shown
 
 protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
@@ -67,6 +78,9 @@ protected:
     LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
     LRESULT OnQueryDragIcon(WPARAM wparam, LPARAM lparam);
     LRESULT OnClose(WPARAM wparam, LPARAM lparam);
+    LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
+    LRESULT OnMenuClosed(WPARAM wparam, LPARAM lparam);
     void OnExit();
     void OnShowSettings();
     void LockAllDrives();
@@ -83,4 +97,21 @@ private:
 
     // Command 10001 + i: locks drive i when unlocked, unlocks it when locked.
     void ToggleDrive(int index);
+
+    // Makes the table and the drive items follow the CD-ROM drives present now. Drives that
+    // stay keep their state without a request; drives that came get their remembered state
+    // again, quietly. While the tray menu is shown nothing changes: the change waits until the
+    // menu has closed. Returns the indices of the drives that came.
+    std::vector<int> FollowDriveChanges(std::string* failures);
+
+    // Gives the tray menu one item and entry text per drive, in table order, in place of the
+    // oldCount items it had.
+    void RebuildDriveItems(int oldCount);
+
+    // Applies the drives' states again without a message box. A drive believed locked that
+    // refuses adds a line naming it and the error to failures.
+    void ReapplyQuietly(const std::vector<int>& indices, std::string* failures);
+
+    // Tells the user, in one balloon over the tray icon, which locks could not be applied.
+    void ReportQuietFailures(const std::string& failures);
 };

@@ -1,112 +1,117 @@
-// The drive table: every CD-ROM drive with its menu item and the lock state Vexa believes it
-// has, and the commands that lock and unlock the drives one at a time or all at once.
-#include "app/SettingsDlg.h"
+#include "DriveTable.h"
 
 #include "MediaLock.h"
-#include "framework/MessageBox.h"
-#include "res/resource.h"
-#include "tray/SystemTray.h"
 
 #include <cstring>
 
-namespace {
-
-// The menu text names what choosing the item does.
-std::string DriveEntryText(const std::string& name, int locked)
+std::string CDriveTable::EntryText(int index) const
 {
-    return (locked != 0 ? "Unlock drive " : "Lock drive ") + name;
+    return (m_locked[index] != 0 ? "Unlock drive " : "Lock drive ") + m_names[index];
 }
 
-} // namespace
-
-void CSettingsDlg::EnumerateDrives()
+int CDriveTable::Add(const std::string& name)
 {
-    m_driveCount = 0;
-    // Without the tray menu (the tray icon was refused) the drives are still locked as
-    // remembered; they just get no menu items.
-    HMENU popup = m_pTray != nullptr ? m_pTray->m_contextMenu.GetSubMenu(0) : nullptr;
+    if (m_count >= kMaxDrives)
+        return -1;
+    const int i = m_count++;
+    m_names[i] = name;
+    // Any stored value but 0 counts as locked: the menu must say what the request will do.
+    m_locked[i] = m_store.ReadDriveState(name) != 0 ? 1 : 0;
+    m_lockHeld[i] = 0;
+    return i;
+}
 
+bool CDriveTable::Holds(const std::vector<std::string>& names) const
+{
+    if (names.size() != static_cast<std::size_t>(m_count))
+        return false;
+    for (int i = 0; i < m_count; ++i) {
+        if (names[static_cast<std::size_t>(i)] != m_names[i])
+            return false;
+    }
+    return true;
+}
+
+std::vector<int> CDriveTable::Replace(const std::vector<std::string>& names)
+{
+    NameList oldNames;
+    FlagList oldLocked = {};
+    FlagList oldLockHeld = {};
+    const int oldCount = m_count;
+    for (int i = 0; i < oldCount; ++i) {
+        oldNames[i].swap(m_names[i]);
+        oldLocked[i] = m_locked[i];
+        oldLockHeld[i] = m_lockHeld[i];
+    }
+
+    std::vector<int> added;
+    m_count = 0;
+    for (const std::string& name : names) {
+        int old = 0;
+        while (old < oldCount && oldNames[old] != name)
+            ++old;
+        if (old == oldCount) {
+            const int i = Add(name);
+            if (i < 0)
+                break;
+            added.push_back(i);
+            continue;
+        }
+        if (m_count >= kMaxDrives)
+            break;
+        const int i = m_count++;
+        m_names[i] = name;
+        m_locked[i] = oldLocked[old];
+        m_lockHeld[i] = oldLockHeld[old];
+    }
+    return added;
+}
+
+BOOL CDriveTable::SetLock(int index, int lock)
+{
+    if (index < 0 || index >= m_count)
+        return FALSE;
+    const int flag = lock != 0 ? 1 : 0;
+    // One lock of Vexa's is all the drive ever gets from this run: a second would leave the
+    // eject button dead after the user's unlock.
+    if (flag != 0 && m_lockHeld[index] != 0)
+        return TRUE;
+    if (!SetMediaLock(m_names[index], flag))
+        return FALSE;
+    m_locked[index] = flag;
+    m_lockHeld[index] = flag;
+    m_store.WriteDriveState(m_names[index], static_cast<DWORD>(flag));
+    return TRUE;
+}
+
+BOOL CDriveTable::Reapply(int index)
+{
+    if (index < 0 || index >= m_count)
+        return FALSE;
+    if (m_locked[index] != 0) {
+        SetMediaLock(m_names[index], 0);
+        m_lockHeld[index] = 0;
+    }
+    return SetLock(index, m_locked[index]);
+}
+
+std::vector<std::string> FindCdromDrives()
+{
+    std::vector<std::string> drives;
     // "C:\<0>D:\<0>...<0>". Only what the platform filled is read: a result of 0 is a failure,
     // and one not below the buffer's size is the size it would need, with nothing filled.
     char roots[512];
     const DWORD filled = ::GetLogicalDriveStringsA(sizeof(roots), roots);
     if (filled == 0 || filled >= sizeof(roots))
-        return;
+        return drives;
 
     std::size_t position = 0;
-    while (position < filled && roots[position] != '\0' && m_driveCount < kMaxDrives) {
+    while (position < filled && roots[position] != '\0') {
         const char* root = roots + position;
         const std::size_t length = strnlen(root, filled - position);
         position += length + 1;
-        if (length < 2 || ::GetDriveTypeA(root) != DRIVE_CDROM)
-            continue;
-
-        const int i = m_driveCount;
-        m_driveNames[i].assign(root, 2);
-        m_driveLocked[i] = ReadDriveState(m_driveNames[i]) != 0 ? 1 : 0;
-        m_driveLockHeld[i] = FALSE;
-        if (m_pTray != nullptr)
-            m_pTray->AddEntryText(DriveEntryText(m_driveNames[i], m_driveLocked[i]));
-        // The item shows the root until the tray icon writes the entry text over it, each time
-        // the menu opens.
-        if (popup != nullptr)
-            ::InsertMenuA(popup, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
-                          static_cast<UINT_PTR>(ID_DRIVE_FIRST + i), root);
-        ++m_driveCount;
-
-        // Re-apply the remembered state without a word. The driver may still hold the lock
-        // Vexa sent in an earlier run (the count outlives the program until Windows restarts):
-        // release it first, so that the new lock replaces it instead of adding to it.
-        if (m_driveLocked[i] != 0)
-            SetMediaLock(m_driveNames[i], 0);
-        LockDrive(i, m_driveLocked[i], TRUE);
+        if (length >= 2 && ::GetDriveTypeA(root) == DRIVE_CDROM)
+            drives.emplace_back(root, 2);
     }
-}
-
-BOOL CSettingsDlg::LockDrive(int index, int lock, BOOL quiet)
-{
-    if (index < 0 || index >= m_driveCount)
-        return FALSE;
-    const int flag = lock != 0 ? 1 : 0;
-    const std::string& name = m_driveNames[index];
-
-    // One lock of Vexa's is all the drive ever gets from this run: a second would leave the
-    // eject button dead after the user's unlock.
-    if (flag != 0 && m_driveLockHeld[index])
-        return TRUE;
-
-    if (!SetMediaLock(name, flag)) {
-        if (!quiet) {
-            const DWORD error = ::GetLastError();
-            char text[1025]; // wsprintfA writes at most 1024 characters and the terminator
-            ::wsprintfA(text, "Failed to lock/unlock drive %s\nError code: %d", name.c_str(),
-                        static_cast<int>(error));
-            AfxMessageBox(text);
-        }
-        return FALSE;
-    }
-
-    m_driveLocked[index] = flag;
-    m_driveLockHeld[index] = flag;
-    if (m_pTray != nullptr)
-        m_pTray->SetEntryText(index, DriveEntryText(name, flag));
-    WriteDriveState(name, static_cast<DWORD>(flag));
-    return TRUE;
-}
-
-void CSettingsDlg::ToggleDrive(int index)
-{
-    LockDrive(index, m_driveLocked[index] == 0 ? 1 : 0, FALSE);
-}
-
-void CSettingsDlg::LockAllDrives()
-{
-    for (int i = 0; i < m_driveCount; ++i)
-        LockDrive(i, 1, FALSE);
-}
-
-void CSettingsDlg::UnlockAllDrives()
-{
-    for (int i = 0; i < m_driveCount; ++i)
-        LockDrive(i, 0, FALSE);
+    return drives;
 }

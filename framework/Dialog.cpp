@@ -21,6 +21,13 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
                                      parent != nullptr ? parent->m_hWnd : nullptr, AfxDlgProc, 0);
     s_pWndInit = nullptr;
+    if (m_initFailure) {
+        // A dialog that could not initialise is of no use: the caller's object goes away, and
+        // its window with it.
+        std::exception_ptr failure = m_initFailure;
+        m_initFailure = nullptr;
+        std::rethrow_exception(failure);
+    }
     return hwnd != nullptr;
 }
 
@@ -68,7 +75,15 @@ INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM)
         wnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
     }
-    if (message == WM_INITDIALOG && wnd != nullptr)
-        return static_cast<CDialog*>(wnd)->OnInitDialog();
+    if (message == WM_INITDIALOG && wnd != nullptr) {
+        // Called from inside the dialog manager, which no exception may cross: Create throws it
+        // again once the dialog manager has returned.
+        CDialog* dialog = static_cast<CDialog*>(wnd);
+        try {
+            return dialog->OnInitDialog();
+        } catch (...) {
+            dialog->m_initFailure = std::current_exception();
+        }
+    }
     return FALSE;
 }

@@ -5,13 +5,17 @@
 
 #include "Wnd.h"
 
+#include <exception>
+
 class CDataExchange;
 
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
 
-    // Creates the dialog window from the template. Refer to CreateDialogParamA.
+    // Creates the dialog window from the template. An exception of OnInitDialog comes out of
+    // here, once the dialog manager has returned; the window then still exists, and goes with
+    // the object. Refer to CreateDialogParamA.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
     // Runs the data exchange: FALSE fills the controls, TRUE reads them back.
@@ -46,6 +50,7 @@ private:
 
     UINT m_templateId;
     CWnd* m_pParentWnd;
+    std::exception_ptr m_initFailure; // what OnInitDialog threw, until Create throws it again
 };
 
 // The dialog procedure of every CDialog.

@@ -4,16 +4,6 @@ BOOL CMenu::Attach(HMENU menu)
 {
     if (menu == nullptr)
         return FALSE;
-    DestroyMenu();
-    m_hMenu = menu;
+    m_menu.Reset(menu);
     return TRUE;
-}
-
-BOOL CMenu::DestroyMenu()
-{
-    if (m_hMenu == nullptr)
-        return FALSE;
-    const BOOL destroyed = ::DestroyMenu(m_hMenu);
-    m_hMenu = nullptr;
-    return destroyed;
 }

@@ -4,5 +4,6 @@
 
 #include <windows.h>
 
-// Shows the box and returns the button pressed. Refer to MessageBoxA.
+// Shows the box and returns the button pressed. The text is in the ANSI code page.
+// Refer to MessageBoxW.
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);

@@ -6,13 +6,12 @@
 
 BOOL CToolTipCtrl::Create(HWND owner, DWORD style)
 {
-    DestroyWindow();
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&classes);
-    m_hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                               AfxGetInstanceHandle(), nullptr);
-    return m_hWnd != nullptr;
+    m_window.Reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     owner, nullptr, AfxGetInstanceHandle(), nullptr));
+    return m_window.IsValid();
 }
 
 namespace {
@@ -35,26 +34,17 @@ BOOL CToolTipCtrl::AddTool(HWND window, const char* text, const RECT& rect, UINT
     TOOLINFOA info = MakeToolInfo(window, toolId, text);
     info.rect = rect;
     return static_cast<BOOL>(
-        ::SendMessageA(m_hWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+        ::SendMessageA(m_window.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
 }
 
 void CToolTipCtrl::UpdateTipText(const char* text, HWND window, UINT_PTR toolId)
 {
     TOOLINFOA info = MakeToolInfo(window, toolId, text);
-    ::SendMessageA(m_hWnd, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageA(m_window.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void CToolTipCtrl::RelayEvent(MSG* msg)
 {
-    if (m_hWnd != nullptr)
-        ::SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
-}
-
-BOOL CToolTipCtrl::DestroyWindow()
-{
-    if (m_hWnd == nullptr)
-        return FALSE;
-    const BOOL destroyed = ::DestroyWindow(m_hWnd);
-    m_hWnd = nullptr;
-    return destroyed;
+    if (m_window.IsValid())
+        ::SendMessageA(m_window.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
 }

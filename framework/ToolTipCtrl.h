@@ -1,16 +1,14 @@
 // CToolTipCtrl: owns one tooltip window of the common controls and destroys it with the object.
 #pragma once
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 
 class CToolTipCtrl {
 public:
-    CToolTipCtrl() = default;
-    ~CToolTipCtrl() { DestroyWindow(); }
-    CToolTipCtrl(const CToolTipCtrl&) = delete;
-    CToolTipCtrl& operator=(const CToolTipCtrl&) = delete;
-
-    HWND m_hWnd = nullptr;
+    // The tooltip window, still owned here; nullptr when there is none.
+    HWND GetSafeHwnd() const { return m_window.Get(); }
 
     // Creates the tooltip window, owned by the given window. Refer to CreateWindowExA with
     // TOOLTIPS_CLASSA.
@@ -25,5 +23,13 @@ public:
     // Lets the tooltip see a mouse message of a tool's window. Refer to TTM_RELAYEVENT.
     void RelayEvent(MSG* msg);
 
-    BOOL DestroyWindow();
+    // Destroys the tooltip window, if any. Refer to DestroyWindow.
+    BOOL DestroyWindow() { return m_window.Reset(); }
+
+    // Forgets the window without destroying it: its owner window destroyed it already, and the
+    // platform may give its handle to another window from now on.
+    void Detach() { m_window.Release(); }
+
+private:
+    CUniqueHandle<WindowTraits> m_window;
 };

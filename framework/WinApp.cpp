@@ -1,8 +1,12 @@
 #include "WinApp.h"
 
+#include "ExceptionReport.h"
+#include "MessageLoopPlatform.h"
 #include "Wnd.h"
 
 #include <vector>
+
+BOOL(WINAPI* g_pfnGetMessage)(LPMSG, HWND, UINT, UINT) = ::GetMessageA;
 
 namespace {
 
@@ -10,16 +14,16 @@ CWinApp* g_app = nullptr;
 
 } // namespace
 
-std::string AfxGetModuleFileName()
+CWideString AfxGetModuleFileName()
 {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
-            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
-            return std::string();
+            return CWideString();
         if (length < buffer.size())
-            return std::string(buffer.data(), length);
+            return CWideString(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -27,19 +31,28 @@ std::string AfxGetModuleFileName()
 namespace {
 
 // "C:\Programs\Vexa.exe" -> "Vexa"
-std::string BaseNameWithoutExtension(const std::string& path)
+CWideString BaseNameWithoutExtension(const CWideString& path)
 {
-    const std::size_t slash = path.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name;
+    const wchar_t* text = path.c_str();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (text[i] == L'\\' || text[i] == L'/')
+            start = i + 1;
+    }
+    std::size_t end = path.size();
+    for (std::size_t i = end; i > start + 1; --i) {
+        if (text[i - 1] == L'.') {
+            end = i - 1;
+            break;
+        }
+    }
+    return CWideString(text + start, end - start);
 }
 
 } // namespace
 
-CWinApp::CWinApp() : m_appName(BaseNameWithoutExtension(AfxGetModuleFileName()))
+CWinApp::CWinApp()
+    : m_appName(BaseNameWithoutExtension(AfxGetModuleFileName())), m_previousApp(g_app)
 {
     g_app = this;
 }
@@ -47,7 +60,7 @@ CWinApp::CWinApp() : m_appName(BaseNameWithoutExtension(AfxGetModuleFileName()))
 CWinApp::~CWinApp()
 {
     if (g_app == this)
-        g_app = nullptr;
+        g_app = m_previousApp;
 }
 
 BOOL CWinApp::InitInstance()
@@ -59,8 +72,14 @@ int CWinApp::Run()
 {
     MSG msg;
     for (;;) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) // WM_QUIT, or an invalid call: either way the loop is over
+        const BOOL got = g_pfnGetMessage(&msg, nullptr, 0, 0);
+        if (got == -1) {
+            // No message can arrive any more: the program cannot go on, and must not end as if
+            // the user had chosen Exit.
+            ExitInstance();
+            return kExitFailure;
+        }
+        if (got == 0) // WM_QUIT
             break;
         if (!PreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
@@ -108,7 +127,14 @@ HINSTANCE AfxGetInstanceHandle()
 int AfxWinMain()
 {
     CWinApp* app = AfxGetApp();
-    if (app == nullptr || !app->InitInstance())
-        return app != nullptr ? app->ExitInstance() : 1;
-    return app->Run();
+    if (app == nullptr)
+        return kExitFailure;
+    try {
+        if (!app->InitInstance())
+            return app->ExitInstance();
+        return app->Run();
+    } catch (...) {
+        AfxReportException();
+        return kExitFailure;
+    }
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include "WideString.h"
 
 class CWnd;
 
@@ -21,7 +21,8 @@ public:
     // Sets the program up; FALSE ends the process without entering the message loop.
     virtual BOOL InitInstance();
 
-    // The message loop; returns ExitInstance's result once WM_QUIT arrives.
+    // The message loop; returns ExitInstance's result once WM_QUIT arrives, or kExitFailure
+    // (after ExitInstance) when the platform cannot deliver messages any more.
     virtual int Run();
 
     // Clean-up after the loop; the result is the process's exit code.
@@ -36,23 +37,32 @@ public:
     // The default Help command. Vexa ships no help file, so there is nothing to open.
     void OnHelp() {}
 
-    // The application's name: the executable's file name without its extension. It is the
-    // caption of every message box the program shows.
-    const std::string& AppName() const { return m_appName; }
+    // The application's name: the executable's file name without its extension, whatever its
+    // characters. It is the caption of every message box the program shows.
+    const CWideString& AppName() const { return m_appName; }
 
     CWnd* m_pMainWnd = nullptr; // destroying this window ends the message loop
 
 private:
-    std::string m_appName;
+    CWideString m_appName;
+    // A program has one application object; the tests make short-lived ones of their own, and
+    // the program's comes back when such an object goes.
+    CWinApp* m_previousApp;
 };
+
+// The process's exit code when it ends on a failure: an exception nothing else caught, or a
+// message loop the platform stopped serving.
+constexpr int kExitFailure = 1;
 
 // The application object, the main window, and the module the resources come from.
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 
-// The full path of the running executable, of any length. Refer to GetModuleFileNameA.
-std::string AfxGetModuleFileName();
+// The full path of the running executable, of any length and in any characters.
+// Refer to GetModuleFileNameW.
+CWideString AfxGetModuleFileName();
 
-// Runs the application object: InitInstance, then the message loop.
+// Runs the application object: InitInstance, then the message loop. An exception that reaches
+// it is reported (AfxReportException) and ends the program with kExitFailure.
 int AfxWinMain();

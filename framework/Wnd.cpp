@@ -1,9 +1,7 @@
 #include "Wnd.h"
 
-#include "MessageBox.h"
+#include "ExceptionReport.h"
 #include "WinApp.h"
-
-#include <new>
 
 namespace {
 
@@ -152,15 +150,17 @@ LRESULT CWnd::Default()
 
 LRESULT CWnd::Dispatch(UINT message, WPARAM wparam, LPARAM lparam)
 {
-    // Handlers may send messages to this or other windows: restore the outer message afterwards.
-    const MSG saved = s_currentMsg;
+    // Handlers may send messages to this or other windows: the outer message comes back
+    // afterwards, also when a handler throws. The object itself may be gone by then.
+    struct Restore {
+        MSG saved;
+        ~Restore() { s_currentMsg = saved; }
+    } restore = {s_currentMsg};
     s_currentMsg.hwnd = m_hWnd;
     s_currentMsg.message = message;
     s_currentMsg.wParam = wparam;
     s_currentMsg.lParam = lparam;
-    const LRESULT result = WindowProc(message, wparam, lparam);
-    s_currentMsg = saved; // no member: the object may be gone now
-    return result;
+    return WindowProc(message, wparam, lparam);
 }
 
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
@@ -174,28 +174,29 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     if (wnd == nullptr)
         return ::DefWindowProcA(hwnd, message, wparam, lparam);
 
-    if (message != WM_NCDESTROY) {
-        // An exception must not cross the platform's frames: report it and go on, as the
-        // message was handled.
-        try {
-            return wnd->Dispatch(message, wparam, lparam);
-        } catch (const std::bad_alloc&) {
-            AfxMessageBox("Out of memory.", MB_ICONSTOP);
-        } catch (const std::exception& e) {
-            AfxMessageBox(e.what(), MB_ICONSTOP);
-        }
-        return 0;
+    // An exception must not cross the platform's frames: report it and go on, as the message
+    // was handled.
+    LRESULT result = 0;
+    try {
+        result = wnd->Dispatch(message, wparam, lparam);
+    } catch (...) {
+        AfxReportException();
     }
+    if (message != WM_NCDESTROY)
+        return result;
 
     // The window's last message: detach, end the message loop when this was the main window,
     // then let the object clean up (it may delete itself).
-    const LRESULT result = wnd->Dispatch(message, wparam, lparam);
     wnd->Detach();
     CWinApp* app = AfxGetApp();
     if (app != nullptr && app->m_pMainWnd == wnd) {
         app->m_pMainWnd = nullptr;
         ::PostQuitMessage(0);
     }
-    wnd->PostNcDestroy();
+    try {
+        wnd->PostNcDestroy();
+    } catch (...) {
+        AfxReportException();
+    }
     return result;
 }

@@ -1,6 +1,7 @@
 #include "HyperLink.h"
 
 #include "OpenLink.h"
+#include "framework/UniqueHandle.h"
 
 #include <utility>
 
@@ -56,13 +57,12 @@ CHyperLink::CHyperLink()
 CHyperLink::~CHyperLink()
 {
     // The window goes first, so that it never draws with the font deleted below.
-    if (m_hWnd != nullptr)
-        ::DestroyWindow(m_hWnd);
+    DestroyWindow();
 }
 
 void CHyperLink::PostNcDestroy()
 {
-    m_hint.m_hWnd = nullptr;
+    m_hint.Detach();
 }
 
 void CHyperLink::SetLinkTarget(std::string target)
@@ -131,7 +131,7 @@ void CHyperLink::PreSubclassWindow()
         if (ReadFontAttributes(windowFont, &attributes)) {
             attributes.lfUnderline = (m_dwLinkStyle & LKS_UNDERLINE) != 0 ? 1 : 0;
             if (m_linkFont.CreateFontIndirect(&attributes))
-                SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.m_hObject), TRUE);
+                SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.GetSafeHandle()), TRUE);
         }
         FitToText();
     } else {
@@ -261,8 +261,8 @@ void CHyperLink::FitToText()
 
     // Measured with the font the window draws with: the own font, or else the window's.
     const std::string text = TextOf(m_hWnd);
-    HFONT font = m_linkFont.m_hObject != nullptr
-                     ? m_linkFont.m_hObject
+    HFONT font = m_linkFont.GetSafeHandle() != nullptr
+                     ? m_linkFont.GetSafeHandle()
                      : reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     SIZE extent = {0, 0};
     HDC dc = ::GetDC(m_hWnd);
@@ -314,7 +314,7 @@ void CHyperLink::ApplyLinkFont(const CFont& font)
         m_linkFont.CreateFontIndirect(&attributes);
     // Also without a font of its own the window gets one (the system font), so that it never
     // keeps the handle deleted above.
-    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.m_hObject), TRUE);
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.GetSafeHandle()), TRUE);
     FitToText();
     ShowWindow(SW_SHOW);
 }
@@ -347,12 +347,12 @@ void CHyperLink::LoadHandCursor()
     const UINT length = ::GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
         const std::string path = std::string(windowsDirectory, length) + "\\winhlp32.exe";
-        HMODULE helpViewer = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        if (helpViewer != nullptr) {
-            HCURSOR hand = ::LoadCursorA(helpViewer, MAKEINTRESOURCEA(106));
+        const CModuleHandle helpViewer(
+            ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        if (helpViewer) {
+            HCURSOR hand = ::LoadCursorA(helpViewer.Get(), MAKEINTRESOURCEA(106));
             if (hand != nullptr) // a copy of its own stays valid once the file is released
                 s_hHandCursor = static_cast<HCURSOR>(::CopyIcon(hand));
-            ::FreeLibrary(helpViewer);
         }
     }
 

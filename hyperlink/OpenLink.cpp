@@ -1,6 +1,7 @@
 #include "OpenLink.h"
 
 #include "framework/MessageBox.h"
+#include "framework/UniqueHandle.h"
 
 #include <shellapi.h>
 
@@ -91,16 +92,16 @@ int OpenLinkTarget(const char* target, int showCommand)
 
 LONG ReadKeyDefaultValue(HKEY root, const char* subKey, std::string& value)
 {
-    HKEY key = nullptr;
-    LONG result = ::RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key);
+    CRegKey key;
+    LONG result = ::RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, key.Receive());
     if (result != ERROR_SUCCESS)
         return result;
 
     char data[kMaxValueBytes];
     DWORD size = sizeof(data);
     DWORD type = REG_NONE;
-    result = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    ::RegCloseKey(key);
+    result = ::RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                &size);
     if (result != ERROR_SUCCESS)
         return result; // no default value, or one longer than the buffer
     if (type != REG_SZ)

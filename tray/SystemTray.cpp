@@ -6,9 +6,22 @@
 
 #include <cstring>
 
+namespace {
+
+// Copies at most size - 1 characters and the terminating zero.
+void CopyCut(char* field, std::size_t size, const char* text)
+{
+    const std::size_t length = text != nullptr ? ::strnlen(text, size - 1) : 0;
+    if (length > 0)
+        std::memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+} // namespace
+
 CSystemTray::CSystemTray()
     : m_iconAdded(FALSE), m_notifyData(), m_defaultItem(0), m_defaultIsPosition(TRUE),
-      m_iconWanted(FALSE), m_taskbarCreated(0)
+      m_iconWanted(FALSE), m_menuShown(FALSE), m_taskbarCreated(0)
 {
 }
 
@@ -41,11 +54,7 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     m_notifyData.uCallbackMessage = callbackMessage;
     m_notifyData.hIcon = icon;
     // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
-    if (tip != nullptr) {
-        const std::size_t length = ::strnlen(tip, sizeof(m_notifyData.szTip) - 1);
-        std::memcpy(m_notifyData.szTip, tip, length);
-        m_notifyData.szTip[length] = '\0';
-    }
+    CopyCut(m_notifyData.szTip, sizeof(m_notifyData.szTip), tip);
 
     if (!m_contextMenu.Attach(::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(LOWORD(id)))))
         return FALSE;
@@ -54,6 +63,18 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     m_iconWanted = TRUE;
     m_iconAdded = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
     return m_iconAdded;
+}
+
+BOOL CSystemTray::ShowBalloon(const char* title, const char* text)
+{
+    if (!m_iconAdded)
+        return FALSE;
+    NOTIFYICONDATAA balloon = m_notifyData;
+    balloon.uFlags = NIF_INFO;
+    CopyCut(balloon.szInfoTitle, sizeof(balloon.szInfoTitle), title);
+    CopyCut(balloon.szInfo, sizeof(balloon.szInfo), text);
+    balloon.dwInfoFlags = NIIF_WARNING;
+    return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &balloon);
 }
 
 void CSystemTray::OnTaskbarCreated()
@@ -126,7 +147,9 @@ LRESULT CSystemTray::OnIconNotify(WPARAM wparam, LPARAM lparam)
         ::GetCursorPos(&cursor);
         // Without the foreground, the menu would not close when the user clicks elsewhere.
         ::SetForegroundWindow(mainWnd->m_hWnd);
+        m_menuShown = TRUE;
         ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, mainWnd->m_hWnd, nullptr);
+        m_menuShown = FALSE;
         ::PostMessageA(mainWnd->m_hWnd, WM_NULL, 0, 0);
         return 1;
     }

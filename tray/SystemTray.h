@@ -36,6 +36,14 @@ public:
     // default command. 1 when the notification was for this icon, else 0.
     virtual LRESULT OnIconNotify(WPARAM wparam, LPARAM lparam);
 
+    // Shows a balloon with the warning icon over the icon (at most 63 characters of title and
+    // 255 of text are kept). FALSE when the shell holds no icon of Vexa's or refuses.
+    BOOL ShowBalloon(const char* title, const char* text);
+
+    // TRUE while the context menu is on screen. When it closes, the main window receives
+    // WM_NULL, posted after the command the user chose.
+    BOOL IsMenuShown() const { return m_menuShown; }
+
     CMenu m_contextMenu;            // only its pop-up 0 is ever shown
     BOOL m_iconAdded;               // the shell holds the icon: destruction removes it
     NOTIFYICONDATAA m_notifyData;   // the record handed to the shell in every request
@@ -51,5 +59,6 @@ private:
     void OnTaskbarCreated();
 
     BOOL m_iconWanted;      // Install got as far as asking the shell for the icon
+    BOOL m_menuShown;       // the context menu is being tracked
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
 };

@@ -23,6 +23,16 @@ VexaProcess::VexaProcess(const std::string& workingDirectory, const std::string&
         m_process = {};
 }
 
+VexaProcess::VexaProcess(const std::wstring& executable)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"\"" + executable + L"\"";
+    if (!::CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &m_process))
+        m_process = {};
+}
+
 VexaProcess::~VexaProcess()
 {
     if (!Started())

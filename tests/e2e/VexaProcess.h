@@ -28,6 +28,8 @@ public:
     // (by default the test's own).
     explicit VexaProcess(const std::string& workingDirectory = std::string(),
                          const std::string& executable = TestDirectory() + "\\Vexa.exe");
+    // Starts an executable whose path may hold any character, in the test's working directory.
+    explicit VexaProcess(const std::wstring& executable);
     // Ends the process if it still runs: through Exit when it can, else by force.
     ~VexaProcess();
     VexaProcess(const VexaProcess&) = delete;

@@ -122,3 +122,14 @@ void CloseNextMenuOnOpen()
     // Something for the menu loop to pick up, so that the filter runs.
     ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
+
+std::string Utf8(const wchar_t* text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return std::string();
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], size, nullptr, nullptr);
+    utf8.resize(static_cast<std::size_t>(size - 1));
+    return utf8;
+}

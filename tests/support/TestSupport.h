@@ -21,6 +21,9 @@ void DeleteProgramKey();
 // only for an icon it holds.
 bool TrayHasIcon(HWND window, UINT id);
 
+// A UTF-16 text of the platform's as UTF-8, to compare and print.
+std::string Utf8(const wchar_t* text);
+
 // The text of a window (GetWindowTextA), of any length.
 std::string WindowText(HWND window);
 

@@ -48,7 +48,7 @@ std::string ToolText(CHyperLink& link)
     tool.hwnd = link.m_hWnd;
     tool.uId = 1;
     tool.lpszText = text;
-    ::SendMessageA(link.m_hint.m_hWnd, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(link.m_hint.GetSafeHwnd(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
     return text;
 }
 
@@ -142,7 +142,7 @@ TEST_F(HyperLinkTest, TheDialogMakesItsHomePageLineABlueUnderlinedLinkWithAHint)
     EXPECT_NE(nullptr, CHyperLink::s_hHandCursor); // loaded by the set-up, before the change
 
     // Its own copy of the dialog's font, underlined; the window is just as big as its text.
-    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.m_hObject), Send(WM_GETFONT));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.GetSafeHandle()), Send(WM_GETFONT));
     const LOGFONTA own = FontOf(link->m_hWnd);
     const LOGFONTA dialogs = FontOf(dlg->m_hWnd);
     EXPECT_EQ(1, own.lfUnderline);
@@ -155,7 +155,7 @@ TEST_F(HyperLinkTest, TheDialogMakesItsHomePageLineABlueUnderlinedLinkWithAHint)
     tool.cbSize = sizeof(tool);
     tool.hwnd = link->m_hWnd;
     tool.uId = 1;
-    ASSERT_TRUE(::SendMessageA(link->m_hint.m_hWnd, TTM_GETTOOLINFOA, 0,
+    ASSERT_TRUE(::SendMessageA(link->m_hint.GetSafeHwnd(), TTM_GETTOOLINFOA, 0,
                                reinterpret_cast<LPARAM>(&tool)));
     EXPECT_EQ(0u, tool.uFlags & (TTF_SUBCLASS | TTF_IDISHWND));
     EXPECT_EQ(TextExtent().cx, tool.rect.right);
@@ -193,7 +193,7 @@ TEST_F(HyperLinkTest, SetUpOfAPlainStaticTakesItsTextFontAndSize)
         RECT client;
         ::GetClientRect(window, &client);
         EXPECT_LT(client.right, 200);
-        docsFont = docs.m_linkFont.m_hObject;
+        docsFont = docs.m_linkFont.GetSafeHandle();
 
         // The system font, no text, a target given beforehand (a hint is lost without window):
         // the target becomes the text, and there is no own font to fit.
@@ -202,7 +202,7 @@ TEST_F(HyperLinkTest, SetUpOfAPlainStaticTakesItsTextFontAndSize)
         mail.SetLinkTarget("mailto:vexa@brindle.example");
         ASSERT_TRUE(mail.SubclassWindow(makeStatic("", 50)));
         EXPECT_EQ(kUnderline | kFocusOnClick, mail.m_dwLinkStyle);
-        EXPECT_EQ(nullptr, mail.m_linkFont.m_hObject);
+        EXPECT_EQ(nullptr, mail.m_linkFont.GetSafeHandle());
         EXPECT_EQ("mailto:vexa@brindle.example", WindowText(mail.m_hWnd));
         EXPECT_EQ("mailto:vexa@brindle.example", ToolText(mail));
         ::GetClientRect(mail.m_hWnd, &client);
@@ -220,7 +220,7 @@ TEST_F(HyperLinkTest, SetUpOfAPlainStaticTakesItsTextFontAndSize)
 
 TEST_F(HyperLinkTest, ChangeLinkStyleRebuildsTheFontAndRefitsOnlyWhenAsked)
 {
-    HFONT underlined = link->m_linkFont.m_hObject;
+    HFONT underlined = link->m_linkFont.GetSafeHandle();
     EXPECT_FALSE(link->ChangeLinkStyle(kOpenOnPress, kOpenOnPress | kHoverColour, TRUE));
     EXPECT_EQ(0x3Du, link->m_dwLinkStyle);
 
@@ -235,7 +235,7 @@ TEST_F(HyperLinkTest, ChangeLinkStyleRebuildsTheFontAndRefitsOnlyWhenAsked)
     EXPECT_TRUE(link->ChangeLinkStyle(0, 0, TRUE));
     EXPECT_TRUE(ClientSize() == (SIZE{300, 40}));
     EXPECT_TRUE(link->ChangeLinkStyle(kUnderline, 0, TRUE));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.m_hObject), Send(WM_GETFONT));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.GetSafeHandle()), Send(WM_GETFONT));
     EXPECT_EQ(0, FontOf(link->m_hWnd).lfUnderline);
     EXPECT_EQ(0u, ::GetObjectType(underlined));
     EXPECT_TRUE(ClientSize() == TextExtent());
@@ -466,8 +466,8 @@ TEST_F(HyperLinkTest, AClickOpensTheTargetThroughTheRealShell)
 
 TEST_F(HyperLinkTest, OneHandCursorServesEveryLinkAndOutlivesThemAndTheirFontsAndTooltips)
 {
-    HFONT font = link->m_linkFont.m_hObject;
-    HWND tooltip = link->m_hint.m_hWnd;
+    HFONT font = link->m_linkFont.GetSafeHandle();
+    HWND tooltip = link->m_hint.GetSafeHwnd();
     const HCURSOR hand = CHyperLink::s_hHandCursor;
     ASSERT_NE(nullptr, hand);
     ::SetCursor(nullptr);

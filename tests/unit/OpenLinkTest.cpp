@@ -45,7 +45,7 @@ TEST(ReportOpenFailure, ShowsTheMessageOfEachCodeBelowThePrefix)
     for (std::size_t i = 0; i < catcher.boxes.size(); ++i) {
         SCOPED_TRACE(cases[i].code);
         EXPECT_EQ(std::string("Can't open link:\n\n") + cases[i].message, catcher.boxes[i].text);
-        EXPECT_EQ(theApp.AppName(), catcher.boxes[i].caption);
+        EXPECT_EQ(Utf8(theApp.AppName().c_str()), catcher.boxes[i].caption);
         EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), catcher.boxes[i].icon);
     }
 }

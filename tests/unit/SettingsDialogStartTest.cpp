@@ -29,7 +29,7 @@ TEST_F(SettingsDialogTest, StartsHiddenWithItsTrayIconAndSystemMenuEntry)
     EXPECT_EQ(0, ::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(reinterpret_cast<LRESULT>(dlg->m_hIcon), ::SendMessageA(window, WM_QUERYDRAGICON, 0, 0));
 
-    CSystemTray* tray = dlg->m_pTray;
+    CSystemTray* tray = dlg->m_pTray.get();
     ASSERT_NE(nullptr, tray);
     EXPECT_EQ(::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message"),
               tray->m_notifyData.uCallbackMessage);
@@ -131,7 +131,7 @@ TEST_F(SettingsDialogTest, RepeatedOpeningsLeaveNothingBehind)
     EXPECT_EQ(items, ::GetMenuItemCount(popup));
 
     // A whole program run leaves no window of its own behind either.
-    HMENU menu = dlg->m_pTray->m_contextMenu.m_hMenu;
+    HMENU menu = dlg->m_pTray->m_contextMenu.GetSafeHmenu();
     DestroyDialog();
     const int afterExit = ThreadWindows();
     EXPECT_FALSE(::IsMenu(menu));

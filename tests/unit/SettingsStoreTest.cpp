@@ -185,24 +185,25 @@ private:
 TEST_F(SettingsStoreTest, AutostartEntryIsSetAndRemovedButTheRunKeyNeverCreated)
 {
     const std::string path = "C:\\Program Files\\Vexa\\Vexa.exe";
+    const CWideString widePath = L"C:\\Program Files\\Vexa\\Vexa.exe";
     RunKeyAside aside;
     ASSERT_FALSE(RegistryKeyExists(kRunKey));
-    dlg->WriteAutostart(TRUE, path);
-    dlg->WriteAutostart(FALSE, path);
+    dlg->WriteAutostart(TRUE, widePath);
+    dlg->WriteAutostart(FALSE, widePath);
     EXPECT_FALSE(RegistryKeyExists(kRunKey));
 
     HKEY run = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
     ::RegCloseKey(run);
-    dlg->WriteAutostart(TRUE, path);
+    dlg->WriteAutostart(TRUE, widePath);
     const RegistryValue entry = ReadRegistryValue(kRunKey, "Vexa");
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), entry.type);
     EXPECT_EQ(path.size() + 1, entry.data.size());
     EXPECT_EQ(path, entry.AsString());
 
-    dlg->WriteAutostart(FALSE, path);
+    dlg->WriteAutostart(FALSE, widePath);
     EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
-    dlg->WriteAutostart(FALSE, path); // nothing there: nothing happens
+    dlg->WriteAutostart(FALSE, widePath); // nothing there: nothing happens
     EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
     EXPECT_TRUE(RegistryKeyExists(kRunKey));
     EXPECT_FALSE(RegistryKeyExists(kProgramKey)); // the autostart entry is all it touches

@@ -148,7 +148,7 @@ TEST_F(SettingsWindowTest, OkStoresBothOptionsAndRegistersTheQuotedRunningExecut
     EXPECT_FALSE(::IsWindowVisible(Window()));
     EXPECT_EQ("1", ProgramValue("StartOnBoot"));
     EXPECT_EQ("0", ProgramValue("LockOnStart")); // no control carries it
-    EXPECT_EQ("\"" + AfxGetModuleFileName() + "\"", RunValue());
+    EXPECT_EQ("\"" + Utf8(AfxGetModuleFileName().c_str()) + "\"", RunValue());
 
     Command(ID_TRAY_SETTINGS);
     EXPECT_TRUE(Ticked());

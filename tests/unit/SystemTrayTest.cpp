@@ -225,7 +225,7 @@ TEST_F(SystemTrayTest, OldPlatformGetsNoWindowNoMenuAndNoShellRequest)
     tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU);
     EXPECT_FALSE(tray->m_iconAdded);
     EXPECT_EQ(nullptr, tray->m_hWnd);
-    EXPECT_EQ(nullptr, tray->m_contextMenu.m_hMenu);
+    EXPECT_EQ(nullptr, tray->m_contextMenu.GetSafeHmenu());
     tray.reset();
     EXPECT_TRUE(shell.requests.empty());
 }

@@ -1,0 +1,130 @@
+// The drive table and the settings store on their own, without a dialog: the real registry,
+// the real drive list of the test prefix (D: and E: are CD-ROM drives), and the stand-in
+// drivers of FakeDrives that accept the media-removal request.
+#include "support/FakeDrives.h"
+#include "support/RegistryValues.h"
+#include "support/TestSupport.h"
+
+#include "drives/DriveTable.h"
+#include "drives/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using Requests = std::vector<std::string>;
+
+class DriveTypesTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteProgramKey(); }
+    void TearDown() override { DeleteProgramKey(); }
+
+    CSettingsStore store{kProgramKey};
+    CDriveTable table{store};
+    FakeDrives drives;
+};
+
+TEST_F(DriveTypesTest, TheMachinesCdromDrivesAreFoundInLetterOrder)
+{
+    EXPECT_EQ((std::vector<std::string>{"D:", "E:"}), FindCdromDrives());
+}
+
+TEST_F(DriveTypesTest, AddedDrivesCarryTheirRememberedStateAndEntryText)
+{
+    WriteRegistryDword(kProgramKey, "D:", 256); // any value but 0 is a remembered lock
+    EXPECT_EQ(0, table.Add("D:"));
+    EXPECT_EQ(1, table.Add("E:"));
+    ASSERT_EQ(2, table.Count());
+    EXPECT_EQ(1, table.Locked()[0]);
+    EXPECT_EQ(0, table.Locked()[1]);
+    EXPECT_EQ("Unlock drive D:", table.EntryText(0));
+    EXPECT_EQ("Lock drive E:", table.EntryText(1));
+    EXPECT_TRUE(drives.requests.empty()) << "adding a drive sends nothing";
+
+    table.Clear();
+    for (int i = 0; i < CDriveTable::kMaxDrives; ++i)
+        ASSERT_EQ(i, table.Add("D:"));
+    EXPECT_EQ(-1, table.Add("E:")) << "a full table takes no more";
+    EXPECT_EQ(CDriveTable::kMaxDrives, table.Count());
+}
+
+TEST_F(DriveTypesTest, OnlyAcceptedRequestsChangeStateAndStoreAndOneLockIsHeldAtMost)
+{
+    table.Add("D:");
+    table.Add("E:");
+
+    EXPECT_TRUE(table.SetLock(0, 1));
+    EXPECT_TRUE(table.SetLock(0, 1)); // held already: accepted without a request
+    EXPECT_EQ((Requests{"D:1"}), drives.RemovalRequests());
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    EXPECT_EQ(1, table.Locked()[0]);
+    EXPECT_EQ(1, table.LockHeld()[0]);
+    EXPECT_EQ(1u, store.ReadDriveState("D:"));
+
+    drives.removalError["E:"] = ERROR_ACCESS_DENIED;
+    ::SetLastError(0);
+    EXPECT_FALSE(table.SetLock(1, 1));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), ::GetLastError());
+    EXPECT_EQ(0, table.Locked()[1]);
+    EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists) << "a refusal stores nothing";
+
+    drives.Forget();
+    EXPECT_FALSE(table.SetLock(2, 1));
+    EXPECT_FALSE(table.SetLock(-1, 0));
+    EXPECT_TRUE(drives.requests.empty()) << "no drive at that index: no request";
+
+    EXPECT_TRUE(table.SetLock(0, 0));
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_EQ(0u, store.ReadDriveState("D:"));
+}
+
+TEST_F(DriveTypesTest, ReapplyingReplacesTheLockTheDriverStillCountsInsteadOfDoublingIt)
+{
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    table.Add("D:");
+    table.Add("E:");
+    drives.lockCount["D:"] = 1; // left by an earlier run
+
+    EXPECT_TRUE(table.Reapply(0));
+    EXPECT_TRUE(table.Reapply(1));
+    EXPECT_EQ((Requests{"D:0", "D:1", "E:0"}), drives.RemovalRequests());
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+
+    // Again while this run holds the lock, as after the machine slept: still one lock.
+    drives.Forget();
+    EXPECT_TRUE(table.Reapply(0));
+    EXPECT_EQ((Requests{"D:0", "D:1"}), drives.RemovalRequests());
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+
+    // A drive that refuses keeps its believed state, and holds nothing.
+    drives.removalError["D:"] = ERROR_NOT_READY;
+    EXPECT_FALSE(table.Reapply(0));
+    EXPECT_EQ(1, table.Locked()[0]);
+    EXPECT_EQ(0, table.LockHeld()[0]);
+}
+
+TEST_F(DriveTypesTest, TheAutostartEntryNamesTheFileWhateverTheCharactersOfItsFolder)
+{
+    const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    HKEY run = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
+    const wchar_t path[] = L"\"C:\\Programs\\\x03A9mega Tools\\\x65E5\x672C\\Vexa.exe\"";
+    CSettingsStore::WriteAutostart(TRUE, path);
+
+    wchar_t stored[MAX_PATH] = L"";
+    DWORD size = sizeof(stored);
+    DWORD type = REG_NONE;
+    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(run, L"Vexa", nullptr, &type,
+                                                reinterpret_cast<BYTE*>(stored), &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(sizeof(path), size) << "the text and its terminating zero";
+    EXPECT_EQ(Utf8(path), Utf8(stored));
+
+    CSettingsStore::WriteAutostart(FALSE, path);
+    EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
+    ::RegCloseKey(run);
+}
+
+} // namespace
