@@ -4,6 +4,7 @@
 
 #include "support/RegistryValues.h"
 #include "support/TestSupport.h"
+#include "support/WineDrives.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,28 @@ BOOL CALLBACK MatchMenu(HWND window, LPARAM lparam)
         return FALSE;
     }
     return TRUE;
+}
+
+// Runs the test's broadcaster program (vexa_volume_broadcast) with the arguments; its exit code,
+// or -1 when it did not start or did not end.
+int Broadcast(const std::string& arguments)
+{
+    const std::string program = TestDirectory() + "\\vexa_volume_broadcast.exe";
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitFor([&] { return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }))
+        ::GetExitCodeProcess(process.hProcess, &code);
+    else
+        ::TerminateProcess(process.hProcess, 1);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(code);
 }
 
 // The pop-up menu window Vexa shows, or nullptr.
@@ -126,6 +149,34 @@ TEST_F(DriveMenu, RememberedLockIsReappliedQuietlyAndKeptWhenRefused)
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
     EXPECT_EQ(1u, stored.AsDword());
     EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists);
+}
+
+// A USB drive plugged in while Vexa runs, remembered as locked: it joins the menu without a
+// restart, its lock is re-applied without a message box, and it leaves the menu when pulled out.
+// Wine cannot read another process's menus: the item is known by what choosing it does.
+TEST_F(DriveMenu, ADrivePluggedInWhileVexaRunsJoinsTheMenuAndLeavesItWhenPulledOut)
+{
+    WriteRegistryDword(kProgramKey, "F:", 1);
+    Start();
+    PluggedCdromDrive f('F');
+    ASSERT_TRUE(f.Defined()) << "Wine's mount manager did not add drive F:";
+    ASSERT_EQ(0, Broadcast("arrival F media"));
+    ASSERT_EQ(0, Broadcast("arrival F media")); // Windows may tell more than once
+    ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+    EXPECT_EQ(nullptr, vexa->MessageBox()) << "the remembered lock is re-applied quietly";
+
+    Choose(3); // the third drive item now, where "Lock All Drives" was
+    EXPECT_EQ("Failed to lock/unlock drive F:\nError code: 50", NextMessage());
+    EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "F:").AsDword());
+
+    ASSERT_TRUE(f.Remove());
+    ASSERT_EQ(0, Broadcast("removal F"));
+    Choose(3); // "Lock All Drives" again: D: and E: only
+    EXPECT_EQ("Failed to lock/unlock drive D:\nError code: 50", NextMessage());
+    EXPECT_EQ("Failed to lock/unlock drive E:\nError code: 50", NextMessage());
+    ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+    EXPECT_EQ(nullptr, vexa->MessageBox());
+    EXPECT_TRUE(ReadRegistryValue(kProgramKey, "F:").exists) << "stored values stay";
 }
 
 } // namespace

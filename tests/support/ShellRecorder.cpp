@@ -23,7 +23,11 @@ BOOL WINAPI ShellRecorder::NotifyIcon(DWORD message, PNOTIFYICONDATAA data)
 {
     ShellRequest request = {message,    data->cbSize,           data->hWnd, data->uID,
                             data->uFlags, data->uCallbackMessage, data->hIcon,
-                            std::string(data->szTip, strnlen(data->szTip, sizeof(data->szTip)))};
+                            std::string(data->szTip, strnlen(data->szTip, sizeof(data->szTip))),
+                            std::string(data->szInfoTitle,
+                                        strnlen(data->szInfoTitle, sizeof(data->szInfoTitle))),
+                            std::string(data->szInfo, strnlen(data->szInfo, sizeof(data->szInfo))),
+                            data->dwInfoFlags};
     g_recorder->requests.push_back(request);
     if (g_recorder->refuseNext > 0) {
         --g_recorder->refuseNext;

@@ -16,6 +16,9 @@ struct ShellRequest {
     UINT callbackMessage;
     HICON icon;
     std::string tip;
+    std::string infoTitle; // a balloon's title and text (NIF_INFO)
+    std::string info;
+    DWORD infoFlags;
 };
 
 class ShellRecorder {

@@ -1,0 +1,241 @@
+// Drives that come and go while Vexa runs: Wine's mount manager adds and removes real CD-ROM
+// drive letters, the tests broadcast the change as Windows does, and the real dialog, menu and
+// registry follow. The stand-in drivers of FakeDrives answer the lock requests.
+#include "support/FakeDrives.h"
+#include "support/RegistryValues.h"
+#include "support/SettingsDialogFixture.h"
+#include "support/ShellRecorder.h"
+#include "support/WineDrives.h"
+
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+#include <dbt.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Requests = std::vector<std::string>;
+
+struct Item {
+    std::string text;
+    UINT id;
+    bool operator==(const Item& other) const { return text == other.text && id == other.id; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Item& item)
+{
+    return out << '"' << item.text << "\" " << item.id;
+}
+
+// Runs an action from inside the menu loop once the next pop-up menu is on screen, then ends
+// the menu.
+std::function<void()> g_whileShown;
+HHOOK g_whileShownHook = nullptr;
+
+LRESULT CALLBACK WhileShownHook(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == MSGF_MENU && g_whileShownHook != nullptr) {
+        ::UnhookWindowsHookEx(g_whileShownHook);
+        g_whileShownHook = nullptr;
+        g_whileShown();
+        ::EndMenu();
+        return 0;
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+class DriveChangesTest : public SettingsDialogTest {
+protected:
+    void Command(WPARAM id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, id, 0); }
+
+    std::vector<std::string> Names() const
+    {
+        return std::vector<std::string>(dlg->m_driveNames, dlg->m_driveNames + dlg->m_driveCount);
+    }
+
+    void RightClick()
+    {
+        ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+    }
+
+    // The items above the first separator, as the user sees them when the menu opens.
+    std::vector<Item> ShownDriveItems()
+    {
+        CloseNextMenuOnOpen();
+        RightClick();
+        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
+        std::vector<Item> items;
+        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+            if ((::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0)
+                break;
+            items.push_back({MenuItemText(popup, i), ::GetMenuItemID(popup, i)});
+        }
+        return items;
+    }
+
+    // The balloons the tray icon asked the shell for.
+    std::vector<ShellRequest> Balloons() const
+    {
+        std::vector<ShellRequest> balloons;
+        for (const ShellRequest& request : shell.requests) {
+            if (request.message == NIM_MODIFY && (request.flags & NIF_INFO) != 0)
+                balloons.push_back(request);
+        }
+        return balloons;
+    }
+
+    void Plug(PluggedCdromDrive& drive, char letter)
+    {
+        ASSERT_TRUE(drive.Defined()) << "Wine's mount manager did not add drive " << letter;
+        ASSERT_TRUE(BroadcastVolumeChange(letter, true, DBTF_MEDIA)); // as Wine marks arrivals
+    }
+
+    ShellRecorder shell;
+    FakeDrives drives;
+};
+
+TEST_F(DriveChangesTest, APluggedDriveEntersInLetterOrderWithItsRememberedLockAppliedOnce)
+{
+    WriteRegistryDword(kProgramKey, "F:", 1);
+    drives.Forget();
+    MessageBoxCatcher boxes;
+    PluggedCdromDrive f('F');
+    Plug(f, 'F');
+
+    EXPECT_EQ((std::vector<std::string>{"D:", "E:", "F:"}), Names());
+    EXPECT_EQ((Requests{"F:0", "F:1"}), drives.RemovalRequests()) << "as at start";
+    EXPECT_EQ(1, drives.lockCount["F:"]);
+    EXPECT_EQ((std::vector<Item>{{"Lock drive D:", ID_DRIVE_FIRST},
+                                 {"Lock drive E:", ID_DRIVE_FIRST + 1},
+                                 {"Unlock drive F:", ID_DRIVE_FIRST + 2}}),
+              ShownDriveItems());
+
+    // Told again, and a medium inserted into D:: nothing has changed, nothing is sent.
+    drives.Forget();
+    ASSERT_TRUE(BroadcastVolumeChange('F', true, DBTF_MEDIA));
+    ASSERT_TRUE(BroadcastVolumeChange('F', true, 0));
+    ASSERT_TRUE(BroadcastVolumeChange('D', true, DBTF_MEDIA));
+    EXPECT_TRUE(drives.requests.empty());
+    EXPECT_EQ(3u, ShownDriveItems().size());
+    EXPECT_EQ(1, drives.lockCount["F:"]);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(Balloons().empty());
+}
+
+TEST_F(DriveChangesTest, ARemovedDriveLeavesItsItemAndTheOthersMoveUpKeepingTheirState)
+{
+    PluggedCdromDrive f('F');
+    PluggedCdromDrive g('G');
+    ASSERT_TRUE(f.Defined() && g.Defined());
+    ASSERT_TRUE(BroadcastVolumeChange('G', true, 0));
+    ASSERT_EQ((std::vector<std::string>{"D:", "E:", "F:", "G:"}), Names());
+    Command(ID_DRIVE_FIRST + 3); // lock G:
+    ASSERT_EQ(1, drives.lockCount["G:"]);
+
+    drives.Forget();
+    ASSERT_TRUE(f.Remove());
+    ASSERT_TRUE(BroadcastVolumeChange('F', false, 0));
+    ASSERT_TRUE(BroadcastVolumeChange('F', false, 0));
+
+    EXPECT_EQ((std::vector<std::string>{"D:", "E:", "G:"}), Names());
+    EXPECT_EQ(1, dlg->m_driveLocked[2]);
+    EXPECT_EQ(1, dlg->m_driveLockHeld[2]);
+    EXPECT_TRUE(drives.requests.empty()) << "drives that stay are not asked again";
+    EXPECT_EQ((std::vector<Item>{{"Lock drive D:", ID_DRIVE_FIRST},
+                                 {"Lock drive E:", ID_DRIVE_FIRST + 1},
+                                 {"Unlock drive G:", ID_DRIVE_FIRST + 2}}),
+              ShownDriveItems());
+    EXPECT_TRUE(ReadRegistryValue(kProgramKey, "F:").exists) << "stored values are never deleted";
+
+    Command(ID_DRIVE_FIRST + 3); // past the last drive now: no drive command
+    EXPECT_TRUE(drives.requests.empty());
+    Command(ID_DRIVE_FIRST + 2); // G: moved up, and its item unlocks it
+    EXPECT_TRUE(drives.EjectWorks("G:"));
+}
+
+TEST_F(DriveChangesTest, AChangeWhileTheMenuIsShownWaitsUntilTheMenuHasClosed)
+{
+    PluggedCdromDrive f('F');
+    ASSERT_TRUE(f.Defined());
+    int itemsWhileShown = 0;
+    int driveCountWhileShown = 0;
+    g_whileShown = [&] {
+        BroadcastVolumeChange('F', true, 0);
+        itemsWhileShown = ::GetMenuItemCount(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
+        driveCountWhileShown = dlg->m_driveCount;
+    };
+    g_whileShownHook = ::SetWindowsHookExA(WH_MSGFILTER, WhileShownHook, nullptr,
+                                           ::GetCurrentThreadId());
+    ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
+    drives.Forget();
+    RightClick();
+
+    EXPECT_EQ(9, itemsWhileShown) << "two drive items and the seven of the template";
+    EXPECT_EQ(2, driveCountWhileShown);
+    EXPECT_TRUE(drives.requests.empty());
+    PumpMessages(); // what the menu left behind, the tray's note that it closed last
+    EXPECT_EQ((std::vector<std::string>{"D:", "E:", "F:"}), Names());
+    EXPECT_EQ((Requests{"F:0"}), drives.RemovalRequests());
+    EXPECT_EQ(3u, ShownDriveItems().size());
+}
+
+TEST_F(DriveChangesTest, ResumeLocksTheLockedDrivesAgainQuietly)
+{
+    Command(ID_DRIVE_FIRST); // lock D:
+    drives.Forget();
+    MessageBoxCatcher boxes;
+    ::SendMessageA(dlg->m_hWnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_TRUE(drives.requests.empty());
+
+    EXPECT_EQ(TRUE, ::SendMessageA(dlg->m_hWnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0));
+    EXPECT_EQ((Requests{"D:0", "D:1"}), drives.RemovalRequests());
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    EXPECT_EQ(1, dlg->m_driveLockHeld[0]);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(Balloons().empty());
+}
+
+TEST_F(DriveChangesTest, ALockThatCannotBeReappliedShowsOneWarningBalloonPerEvent)
+{
+    WriteRegistryDword(kProgramKey, "F:", 1);
+    WriteRegistryDword(kProgramKey, "G:", 1);
+    drives.removalError["F:"] = ERROR_NOT_READY;
+    drives.removalError["G:"] = ERROR_NOT_READY;
+    MessageBoxCatcher boxes;
+    PluggedCdromDrive f('F');
+    PluggedCdromDrive g('G');
+    ASSERT_TRUE(f.Defined() && g.Defined());
+    ASSERT_TRUE(BroadcastVolumeChange('G', true, 0));
+
+    std::vector<ShellRequest> balloons = Balloons();
+    ASSERT_EQ(1u, balloons.size());
+    EXPECT_EQ(static_cast<DWORD>(NIIF_WARNING), balloons[0].infoFlags);
+    EXPECT_EQ("Drive F: could not be locked (error code 21).\n"
+              "Drive G: could not be locked (error code 21).",
+              balloons[0].info);
+    EXPECT_EQ(dlg->m_pTray->m_hWnd, balloons[0].window);
+    EXPECT_EQ("Unlock drive F:", ShownDriveItems()[2].text) << "the believed state stays";
+
+    // Resume: one more balloon, for both drives again.
+    ::SendMessageA(dlg->m_hWnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(2u, Balloons().size());
+
+    // At start, the same.
+    shell.requests.clear();
+    DestroyDialog();
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    drives.removalError["D:"] = ERROR_ACCESS_DENIED;
+    StartDialog();
+    balloons = Balloons();
+    ASSERT_EQ(1u, balloons.size());
+    EXPECT_EQ("Drive D: could not be locked (error code 5).\n"
+              "Drive F: could not be locked (error code 21).\n"
+              "Drive G: could not be locked (error code 21).",
+              balloons[0].info);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+} // namespace
