@@ -35,8 +35,9 @@ void CSettingsDlg::RebuildDriveItems(int oldCount)
     if (popup != nullptr) {
         for (int i = 0; i < oldCount; ++i)
             ::DeleteMenu(popup, static_cast<UINT>(ID_DRIVE_FIRST + i), MF_BYCOMMAND);
+        ::DeleteMenu(popup, ID_TRAY_POLICYNOTE, MF_BYCOMMAND); // it follows the drive items
     }
-    m_pTray->m_entryTexts.RemoveAll();
+    m_pTray->RemoveAllEntries();
     for (int i = 0; i < m_driveCount; ++i) {
         m_pTray->AddEntryText(m_drives.EntryText(i));
         // The item shows the root until the tray icon writes the entry text over it, each time
@@ -46,20 +47,87 @@ void CSettingsDlg::RebuildDriveItems(int oldCount)
                           static_cast<UINT_PTR>(ID_DRIVE_FIRST + i),
                           (m_driveNames[i] + "\\").c_str());
     }
+    ApplyPoliciesToMenu();
+}
+
+int CSettingsDlg::WantedLock(int index) const
+{
+    switch (m_policies.lockAllDrives) {
+    case PolicyValue::On:
+        return 1;
+    case PolicyValue::Off:
+        return 0;
+    default:
+        return m_driveLocked[index];
+    }
+}
+
+BOOL CSettingsDlg::LockAllowed(int lock) const
+{
+    const PolicyValue enforced = m_policies.lockAllDrives;
+    return !(enforced == PolicyValue::On && lock == 0) && !(enforced == PolicyValue::Off && lock != 0);
+}
+
+void CSettingsDlg::ApplyPoliciesToMenu()
+{
+    if (m_pTray == nullptr)
+        return;
+    // Each drive's item does what its text says: lock an unlocked drive, unlock a locked one.
+    for (int i = 0; i < m_driveCount; ++i)
+        m_pTray->SetEntryEnabled(i, LockAllowed(m_driveLocked[i] == 0 ? 1 : 0));
+    HMENU popup = m_pTray->m_contextMenu.GetSubMenu(0);
+    if (popup == nullptr)
+        return;
+    ::EnableMenuItem(popup, ID_TRAY_LOCKALL, MF_BYCOMMAND | (LockAllowed(1) ? MF_ENABLED : MF_GRAYED));
+    ::EnableMenuItem(popup, ID_TRAY_UNLOCKALL,
+                     MF_BYCOMMAND | (LockAllowed(0) ? MF_ENABLED : MF_GRAYED));
+    const bool managed = m_policies.lockAllDrives != PolicyValue::NotConfigured;
+    const bool shown = ::GetMenuState(popup, ID_TRAY_POLICYNOTE, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    if (managed && !shown)
+        ::InsertMenuA(popup, static_cast<UINT>(m_driveCount), MF_BYPOSITION | MF_STRING | MF_GRAYED,
+                      ID_TRAY_POLICYNOTE, "Drive locks are managed by your administrator");
+    else if (!managed && shown)
+        ::DeleteMenu(popup, ID_TRAY_POLICYNOTE, MF_BYCOMMAND);
+}
+
+void CSettingsDlg::ApplyPolicies(const Policies& policies)
+{
+    // The open menu's items stand for the rules as they were when it opened.
+    if (m_pTray != nullptr && m_pTray->IsMenuShown()) {
+        m_policiesChanged = TRUE;
+        return;
+    }
+    m_policiesChanged = FALSE;
+    const Policies old = m_policies;
+    m_policies = policies;
+    if (policies.lockAllDrives != old.lockAllDrives &&
+        policies.lockAllDrives != PolicyValue::NotConfigured) {
+        std::vector<int> all;
+        for (int i = 0; i < m_driveCount; ++i)
+            all.push_back(i);
+        std::string failures;
+        ReapplyQuietly(all, &failures);
+        ReportQuietFailures(failures);
+    }
+    ApplyPoliciesToMenu();
+    LoadSettings();
+    EnforceAutostart();
 }
 
 void CSettingsDlg::ReapplyQuietly(const std::vector<int>& indices, std::string* failures)
 {
     for (const int i : indices) {
-        if (m_drives.Reapply(i)) {
+        // What an administrator enforces is applied, but not remembered as the user's choice.
+        const int wanted = WantedLock(i);
+        if (m_drives.Apply(i, wanted, m_policies.lockAllDrives == PolicyValue::NotConfigured)) {
             if (m_pTray != nullptr)
                 m_pTray->SetEntryText(i, m_drives.EntryText(i));
             continue;
         }
-        // The menu goes on saying "Unlock drive" for a drive believed locked: the user must
-        // learn that its eject button may work. A refused unlock leaves nothing to warn of.
+        // A drive that should be locked but is not: the user must learn that its eject button
+        // may work. A refused unlock leaves nothing to warn of.
         const DWORD error = ::GetLastError();
-        if (m_driveLocked[i] == 0)
+        if (wanted == 0)
             continue;
         char line[96];
         ::wsprintfA(line, "Drive %s could not be locked (error code %d).",
@@ -68,6 +136,7 @@ void CSettingsDlg::ReapplyQuietly(const std::vector<int>& indices, std::string* 
             *failures += "\n";
         *failures += line;
     }
+    ApplyPoliciesToMenu();
 }
 
 void CSettingsDlg::ReportQuietFailures(const std::string& failures)
@@ -138,6 +207,8 @@ LRESULT CSettingsDlg::OnMenuClosed(WPARAM, LPARAM)
         FollowDriveChanges(&failures);
         ReportQuietFailures(failures);
     }
+    if (m_policiesChanged)
+        ApplyPolicies(ReadPolicies());
     return 0;
 }
 
@@ -157,22 +228,31 @@ BOOL CSettingsDlg::LockDrive(int index, int lock, BOOL quiet)
     }
     if (m_pTray != nullptr)
         m_pTray->SetEntryText(index, m_drives.EntryText(index));
+    ApplyPoliciesToMenu();
     return TRUE;
 }
 
+// A command an administrator forbids does nothing, also when it does not come from the menu,
+// whose entries for it are greyed.
 void CSettingsDlg::ToggleDrive(int index)
 {
-    LockDrive(index, m_driveLocked[index] == 0 ? 1 : 0, FALSE);
+    const int lock = m_driveLocked[index] == 0 ? 1 : 0;
+    if (LockAllowed(lock))
+        LockDrive(index, lock, FALSE);
 }
 
 void CSettingsDlg::LockAllDrives()
 {
+    if (!LockAllowed(1))
+        return;
     for (int i = 0; i < m_driveCount; ++i)
         LockDrive(i, 1, FALSE);
 }
 
 void CSettingsDlg::UnlockAllDrives()
 {
+    if (!LockAllowed(0))
+        return;
     for (int i = 0; i < m_driveCount; ++i)
         LockDrive(i, 0, FALSE);
 }

@@ -30,6 +30,7 @@ const MessageMapEntry CSettingsDlg::messageEntries[] = {
     MapMessage(WM_DEVICECHANGE, &CSettingsDlg::OnDeviceChange),
     MapMessage(WM_POWERBROADCAST, &CSettingsDlg::OnPowerBroadcast),
     MapMessage(WM_NULL, &CSettingsDlg::OnMenuClosed),
+    MapMessage(WM_SETTINGCHANGE, &CSettingsDlg::OnSettingChange),
 };
 
 const MessageMap CSettingsDlg::messageMap = DefineMessageMap(&CDialog::messageMap, messageEntries);
@@ -87,8 +88,10 @@ BOOL CSettingsDlg::OnInitDialog()
     m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon, IDR_TRAYMENU);
     m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
 
+    m_policies = ReadPolicies();
     LoadSettings();
     EnumerateDrives();
+    EnforceAutostart();
 
     ShowWindow(SW_HIDE);
     return FALSE;
@@ -165,23 +168,49 @@ void CSettingsDlg::LoadSettings()
     // Without the program's key the options keep their last known values; the box shows them
     // either way, so a change that was not confirmed never survives a reopening.
     ReadOptions();
-    CheckDlgButton(IDC_AUTOSTART, m_startOnBoot);
+    // An option an administrator fixes shows the enforced value, and cannot be changed.
+    const PolicyValue enforced = m_policies.runAtStartup;
+    CheckDlgButton(IDC_AUTOSTART, enforced == PolicyValue::NotConfigured
+                                      ? m_startOnBoot
+                                      : (enforced == PolicyValue::On ? BST_CHECKED : BST_UNCHECKED));
+    ::EnableWindow(GetDlgItem(IDC_AUTOSTART), enforced == PolicyValue::NotConfigured);
 }
 
 void CSettingsDlg::OnAccept()
 {
-    m_startOnBoot = IsDlgButtonChecked(IDC_AUTOSTART) == BST_CHECKED ? 1 : 0;
+    // The user's own choice is kept while an administrator fixes the option.
+    if (m_policies.runAtStartup == PolicyValue::NotConfigured)
+        m_startOnBoot = IsDlgButtonChecked(IDC_AUTOSTART) == BST_CHECKED ? 1 : 0;
     // No control of the window carries "LockOnStart": confirming the window stores it cleared.
     m_lockOnStart = 0;
     WriteOptions();
     // The executable that runs now, quoted: the working directory says nothing about where
     // Vexa is (a start through the Run key has another one), and a path with blanks must not
     // be read as a shorter program name followed by arguments.
-    WriteAutostart(m_startOnBoot, L"\"" + AfxGetModuleFileName() + L"\"");
+    if (m_policies.runAtStartup == PolicyValue::NotConfigured)
+        WriteAutostart(m_startOnBoot, L"\"" + AfxGetModuleFileName() + L"\"");
+    else
+        EnforceAutostart();
     OnHide();
 }
 
 void CSettingsDlg::OpenDonationPage()
 {
     ::ShellExecuteA(nullptr, "open", kDonationPage, "", "", SW_SHOW);
+}
+
+void CSettingsDlg::EnforceAutostart()
+{
+    if (m_policies.runAtStartup != PolicyValue::NotConfigured)
+        WriteAutostart(m_policies.runAtStartup == PolicyValue::On,
+                       L"\"" + AfxGetModuleFileName() + L"\"");
+}
+
+LRESULT CSettingsDlg::OnSettingChange(WPARAM, LPARAM area)
+{
+    // Group Policy tells every top-level window when it has applied new policies.
+    const char* changed = reinterpret_cast<const char*>(area);
+    if (changed != nullptr && ::lstrcmpiA(changed, "Policy") == 0)
+        ApplyPolicies(ReadPolicies());
+    return 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "drives/DriveTable.h"
+#include "drives/Policy.h"
 #include "drives/SettingsStore.h"
 #include "framework/Dialog.h"
 #include "hyperlink/HyperLink.h"
@@ -67,6 +68,8 @@ public:
     const CDriveTable::FlagList& m_driveLocked;     // the lock state Vexa believes each has
     const CDriveTable::FlagList& m_driveLockHeld;   // a lock of this run's is in force
     BOOL m_drivesChanged = FALSE; // drives came or went while the tray menu was shown
+    Policies m_policies;          // what an administrator enforces, as last read
+    BOOL m_policiesChanged = FALSE; // policies changed while the tray menu was shown
 
 protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
@@ -81,6 +84,7 @@ protected:
     LRESULT OnDeviceChange(WPARAM event, LPARAM data);
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
     LRESULT OnMenuClosed(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSettingChange(WPARAM wparam, LPARAM lparam);
     void OnExit();
     void OnShowSettings();
     void LockAllDrives();
@@ -114,4 +118,22 @@ private:
 
     // Tells the user, in one balloon over the tray icon, which locks could not be applied.
     void ReportQuietFailures(const std::string& failures);
+
+    // The lock state drive index must have without being asked: the enforced one, or the one
+    // the drive is believed to have.
+    int WantedLock(int index) const;
+
+    // FALSE when an administrator forbids locking (lock 1) or unlocking (lock 0) drives.
+    BOOL LockAllowed(int lock) const;
+
+    // Greys the menu entries an administrator forbids, and shows or removes the note that says
+    // so. Takes effect at the next opening of the menu.
+    void ApplyPoliciesToMenu();
+
+    // Takes newly read policies into effect: drives locked or unlocked as enforced, the
+    // autostart entry and check box, the menu.
+    void ApplyPolicies(const Policies& policies);
+
+    // Writes the autostart entry when an administrator fixes it.
+    void EnforceAutostart();
 };

@@ -67,7 +67,7 @@ std::vector<int> CDriveTable::Replace(const std::vector<std::string>& names)
     return added;
 }
 
-BOOL CDriveTable::SetLock(int index, int lock)
+BOOL CDriveTable::SetLock(int index, int lock, bool remember)
 {
     if (index < 0 || index >= m_count)
         return FALSE;
@@ -80,7 +80,8 @@ BOOL CDriveTable::SetLock(int index, int lock)
         return FALSE;
     m_locked[index] = flag;
     m_lockHeld[index] = flag;
-    m_store.WriteDriveState(m_names[index], static_cast<DWORD>(flag));
+    if (remember)
+        m_store.WriteDriveState(m_names[index], static_cast<DWORD>(flag));
     return TRUE;
 }
 
@@ -88,11 +89,18 @@ BOOL CDriveTable::Reapply(int index)
 {
     if (index < 0 || index >= m_count)
         return FALSE;
-    if (m_locked[index] != 0) {
+    return Apply(index, m_locked[index], true);
+}
+
+BOOL CDriveTable::Apply(int index, int lock, bool remember)
+{
+    if (index < 0 || index >= m_count)
+        return FALSE;
+    if (lock != 0) {
         SetMediaLock(m_names[index], 0);
         m_lockHeld[index] = 0;
     }
-    return SetLock(index, m_locked[index]);
+    return SetLock(index, lock, remember);
 }
 
 std::vector<std::string> FindCdromDrives()

@@ -49,15 +49,19 @@ public:
 
     // Locks (lock non-zero) or unlocks drive index. The drive gets at most one lock of Vexa's:
     // a lock while one is held is accepted without a request. On success the believed state
-    // and the store follow; on failure nothing changes and GetLastError tells why. FALSE
-    // without a request for an index outside the table.
-    BOOL SetLock(int index, int lock);
+    // and the store follow (the store only when remember is set: a state an administrator
+    // enforces is not the user's choice); on failure nothing changes and GetLastError tells
+    // why. FALSE without a request for an index outside the table.
+    BOOL SetLock(int index, int lock, bool remember = true);
 
     // Applies drive index's believed state again, as at start: a drive believed locked is
     // first unlocked, so that a lock the driver still counts (from an earlier run, or from
     // before the machine slept) is replaced instead of doubled. A failure leaves the believed
     // state as it was.
     BOOL Reapply(int index);
+
+    // The same with a state of the caller's: lock (non-zero) or unlock drive index as at start.
+    BOOL Apply(int index, int lock, bool remember);
 
 private:
     const CSettingsStore& m_store;

@@ -28,6 +28,8 @@
 #define ID_TRAY_LOCKALL 32773
 #define ID_TRAY_UNLOCKALL 32774
 #define ID_TRAY_DONATE 32775
+// The greyed note that an administrator manages the drive locks; never sent
+#define ID_TRAY_POLICYNOTE 32776
 
 // Drive i of the drive table toggles with command ID_DRIVE_FIRST + i
 #define ID_DRIVE_FIRST 10001

@@ -33,7 +33,7 @@ CSystemTray::~CSystemTray()
         g_trayPlatform.shellNotifyIcon(NIM_DELETE, &m_notifyData);
         m_iconAdded = FALSE;
     }
-    m_entryTexts.RemoveAll();
+    RemoveAllEntries();
     DestroyWindow();
 }
 
@@ -103,6 +103,19 @@ BOOL CSystemTray::SetDefaultItem(int item, BOOL byPosition)
 void CSystemTray::AddEntryText(const std::string& text)
 {
     m_entryTexts.Add(text);
+    m_entryEnabled.push_back(TRUE);
+}
+
+void CSystemTray::SetEntryEnabled(INT_PTR index, BOOL enabled)
+{
+    m_entryTexts.GetAt(index); // the index must name an entry
+    m_entryEnabled[static_cast<std::size_t>(index)] = enabled ? TRUE : FALSE;
+}
+
+void CSystemTray::RemoveAllEntries()
+{
+    m_entryTexts.RemoveAll();
+    m_entryEnabled.clear();
 }
 
 void CSystemTray::SetEntryText(INT_PTR index, const std::string& text)
@@ -140,7 +153,10 @@ LRESULT CSystemTray::OnIconNotify(WPARAM wparam, LPARAM lparam)
             if (text.empty())
                 continue;
             const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
-            ::ModifyMenuA(popup, static_cast<UINT>(position), MF_BYPOSITION | MF_STRING, id,
+            const bool enabled = static_cast<std::size_t>(position) >= m_entryEnabled.size() ||
+                                 m_entryEnabled[static_cast<std::size_t>(position)] != 0;
+            ::ModifyMenuA(popup, static_cast<UINT>(position),
+                          MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id,
                           text.c_str());
         }
         POINT cursor;

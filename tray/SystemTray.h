@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 class CSystemTray : public CWnd {
 public:
@@ -31,6 +32,13 @@ public:
     // menu opens; an empty entry leaves its item alone.
     void AddEntryText(const std::string& text);
     void SetEntryText(INT_PTR index, const std::string& text); // CInvalidArgException if out of range
+
+    // An entry's item is shown greyed (disabled) from the next opening on; entries are enabled
+    // when added. CInvalidArgException if out of range.
+    void SetEntryEnabled(INT_PTR index, BOOL enabled);
+
+    // Forgets every entry text.
+    void RemoveAllEntries();
 
     // The icon's callback: a right-button release opens the menu, a left double click runs the
     // default command. 1 when the notification was for this icon, else 0.
@@ -60,5 +68,6 @@ private:
 
     BOOL m_iconWanted;      // Install got as far as asking the shell for the icon
     BOOL m_menuShown;       // the context menu is being tracked
+    std::vector<BYTE> m_entryEnabled; // one flag per entry text
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
 };

@@ -1,0 +1,22 @@
+// The settings an administrator enforces through Group Policy: read from the policy key under
+// HKEY_LOCAL_MACHINE, then under HKEY_CURRENT_USER; a value set for the machine wins. Vexa only
+// reads these keys. A value that is missing, not a REG_DWORD, or neither 0 nor 1 counts as not
+// configured: the user decides.
+#pragma once
+
+// One enforced setting: not configured, or the value it is fixed to.
+enum class PolicyValue { NotConfigured, Off, On };
+
+struct Policies {
+    PolicyValue lockAllDrives = PolicyValue::NotConfigured; // On: every drive locked; Off: none
+    PolicyValue runAtStartup = PolicyValue::NotConfigured;  // the autostart option, fixed
+
+    bool operator==(const Policies& other) const
+    {
+        return lockAllDrives == other.lockAllDrives && runAtStartup == other.runAtStartup;
+    }
+    bool operator!=(const Policies& other) const { return !(*this == other); }
+};
+
+// The policies in force now. Refer to RegOpenKeyExA and RegQueryValueExA.
+Policies ReadPolicies();

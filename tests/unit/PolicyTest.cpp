@@ -1,0 +1,276 @@
+// Settings an administrator enforces: the policy key under HKEY_LOCAL_MACHINE and
+// HKEY_CURRENT_USER of the real registry, the real dialog and its tray menu, and the stand-in
+// drivers of FakeDrives for the lock requests.
+#include "support/FakeDrives.h"
+#include "support/RegistryValues.h"
+#include "support/SettingsDialogFixture.h"
+
+#include "drives/Policy.h"
+#include "drives/PolicyNames.h"
+#include "res/resource.h"
+#include "tray/SystemTray.h"
+
+#include <vector>
+
+namespace {
+
+using Requests = std::vector<std::string>;
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+void DeletePolicies()
+{
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPolicyKey);
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kPolicyKey);
+}
+
+void SetPolicy(HKEY root, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(root, kPolicyKey, &key));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
+    ::RegCloseKey(key);
+}
+
+void SetPolicy(HKEY root, const char* name, DWORD value)
+{
+    SetPolicy(root, name, REG_DWORD, &value, sizeof(value));
+}
+
+// The policy keys are the machine's and the user's: none is left behind.
+class PolicyKeys {
+public:
+    PolicyKeys() { DeletePolicies(); }
+    ~PolicyKeys() { DeletePolicies(); }
+    PolicyKeys(const PolicyKeys&) = delete;
+    PolicyKeys& operator=(const PolicyKeys&) = delete;
+};
+
+TEST(PolicyRead, OnlyAWholeDwordOfZeroOrOneCountsAndTheMachineWins)
+{
+    PolicyKeys keys;
+    EXPECT_EQ(Policies(), ReadPolicies()) << "no key: nothing configured";
+
+    struct Case {
+        const char* what;
+        DWORD type;
+        std::vector<BYTE> data;
+        PolicyValue expected;
+    };
+    const Case cases[] = {
+        {"0", REG_DWORD, {0, 0, 0, 0}, PolicyValue::Off},
+        {"1", REG_DWORD, {1, 0, 0, 0}, PolicyValue::On},
+        {"2", REG_DWORD, {2, 0, 0, 0}, PolicyValue::NotConfigured},
+        {"0x100", REG_DWORD, {0, 1, 0, 0}, PolicyValue::NotConfigured},
+        {"string 1", REG_SZ, {'1', 0}, PolicyValue::NotConfigured},
+        {"one byte", REG_BINARY, {1}, PolicyValue::NotConfigured},
+        {"qword 1", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, PolicyValue::NotConfigured},
+    };
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(root == HKEY_LOCAL_MACHINE ? "machine " : "user ") + c.what);
+            DeletePolicies();
+            SetPolicy(root, kPolicyLockAllDrives, c.type, c.data.data(),
+                      static_cast<DWORD>(c.data.size()));
+            SetPolicy(root, kPolicyRunAtStartup, c.type, c.data.data(),
+                      static_cast<DWORD>(c.data.size()));
+            const Policies read = ReadPolicies();
+            EXPECT_EQ(c.expected, read.lockAllDrives);
+            EXPECT_EQ(c.expected, read.runAtStartup);
+        }
+    }
+
+    DeletePolicies();
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, 0);
+    SetPolicy(HKEY_CURRENT_USER, kPolicyLockAllDrives, 1);
+    SetPolicy(HKEY_CURRENT_USER, kPolicyRunAtStartup, 1);
+    Policies read = ReadPolicies();
+    EXPECT_EQ(PolicyValue::Off, read.lockAllDrives) << "the machine's value wins";
+    EXPECT_EQ(PolicyValue::On, read.runAtStartup) << "the user's counts where the machine has none";
+
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, REG_SZ, "0", 2);
+    EXPECT_EQ(PolicyValue::On, ReadPolicies().lockAllDrives)
+        << "a machine value of the wrong type is not configured: the user's counts";
+}
+
+struct ShownItem {
+    std::string text;
+    UINT id;
+    bool grayed;
+    bool operator==(const ShownItem& other) const
+    {
+        return text == other.text && id == other.id && grayed == other.grayed;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const ShownItem& item)
+{
+    return out << '"' << item.text << "\" " << item.id << (item.grayed ? " grayed" : "");
+}
+
+// Policies written before each start of the dialog.
+class PolicyTest : public SettingsDialogTest {
+protected:
+    void SetUp() override
+    {
+        DeleteProgramKey();
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Vexa");
+    }
+    void TearDown() override
+    {
+        SettingsDialogTest::TearDown();
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Vexa");
+    }
+
+    void Command(WPARAM id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, id, 0); }
+    void PolicyChanged(const char* area = "Policy")
+    {
+        ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area));
+    }
+
+    // Every item of the tray menu as the user sees it when it opens (separators as "-").
+    std::vector<ShownItem> ShownMenu()
+    {
+        CloseNextMenuOnOpen();
+        ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
+        std::vector<ShownItem> items;
+        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+            const UINT state = ::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
+            if ((state & MF_SEPARATOR) != 0)
+                items.push_back({"-", 0, false});
+            else
+                items.push_back({MenuItemText(popup, i), ::GetMenuItemID(popup, i),
+                                 (state & MF_GRAYED) != 0});
+        }
+        return items;
+    }
+
+    static std::vector<ShownItem> Commands(bool lockAllGrayed, bool unlockAllGrayed)
+    {
+        return {{"-", 0, false},
+                {"Lock All Drives", ID_TRAY_LOCKALL, lockAllGrayed},
+                {"Unlock All Drives", ID_TRAY_UNLOCKALL, unlockAllGrayed},
+                {"-", 0, false},
+                {"Settings...", ID_TRAY_SETTINGS, false},
+                {"Donate...", ID_TRAY_DONATE, false},
+                {"Exit", ID_TRAY_EXIT, false}};
+    }
+
+    static std::vector<ShownItem> Join(std::vector<ShownItem> head, const std::vector<ShownItem>& tail)
+    {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    }
+
+    PolicyKeys keys;
+    FakeDrives drives;
+};
+
+const ShownItem kNote = {"Drive locks are managed by your administrator", ID_TRAY_POLICYNOTE, true};
+
+TEST_F(PolicyTest, LockAllDrivesOnLocksEveryDriveAtStartAndGreysEveryUnlock)
+{
+    WriteRegistryDword(kProgramKey, "D:", 0);
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, 1);
+    StartDialog();
+
+    EXPECT_EQ((Requests{"D:0", "D:1", "E:0", "E:1"}), drives.RemovalRequests());
+    EXPECT_FALSE(drives.EjectWorks("D:"));
+    EXPECT_FALSE(drives.EjectWorks("E:"));
+    EXPECT_EQ(0u, ReadRegistryValue(kProgramKey, "D:").AsDword()) << "the user's choice stays";
+    EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists);
+    EXPECT_EQ(Join({{"Unlock drive D:", ID_DRIVE_FIRST, true},
+                    {"Unlock drive E:", ID_DRIVE_FIRST + 1, true},
+                    kNote},
+                   Commands(false, true)),
+              ShownMenu());
+
+    drives.Forget();
+    Command(ID_DRIVE_FIRST);
+    Command(ID_TRAY_UNLOCKALL);
+    EXPECT_TRUE(drives.requests.empty()) << "a forbidden command does nothing";
+}
+
+TEST_F(PolicyTest, LockAllDrivesOffUnlocksAtStartAndGreysEveryLock)
+{
+    WriteRegistryDword(kProgramKey, "D:", 1);
+    drives.lockCount["D:"] = 1; // left by an earlier run
+    SetPolicy(HKEY_CURRENT_USER, kPolicyLockAllDrives, 0);
+    StartDialog();
+
+    EXPECT_EQ((Requests{"D:0", "E:0"}), drives.RemovalRequests());
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword()) << "the user's choice stays";
+    EXPECT_EQ(Join({{"Lock drive D:", ID_DRIVE_FIRST, true},
+                    {"Lock drive E:", ID_DRIVE_FIRST + 1, true},
+                    kNote},
+                   Commands(true, false)),
+              ShownMenu());
+
+    drives.Forget();
+    Command(ID_DRIVE_FIRST + 1);
+    Command(ID_TRAY_LOCKALL);
+    EXPECT_TRUE(drives.requests.empty());
+}
+
+TEST_F(PolicyTest, NewPoliciesApplyWhenWindowsSaysSoAndTheUserDecidesOnceTheyAreGone)
+{
+    StartDialog();
+    EXPECT_EQ(Join({{"Lock drive D:", ID_DRIVE_FIRST, false},
+                    {"Lock drive E:", ID_DRIVE_FIRST + 1, false}},
+                   Commands(false, false)),
+              ShownMenu());
+
+    SetPolicy(HKEY_CURRENT_USER, kPolicyLockAllDrives, 1);
+    drives.Forget();
+    PolicyChanged("intl");
+    EXPECT_TRUE(drives.requests.empty()) << "only a change of policies is read again";
+    PolicyChanged();
+    EXPECT_EQ((Requests{"D:0", "D:1", "E:0", "E:1"}), drives.RemovalRequests());
+    EXPECT_EQ(kNote, ShownMenu()[2]);
+
+    DeletePolicies();
+    drives.Forget();
+    PolicyChanged();
+    EXPECT_TRUE(drives.requests.empty()) << "the drives stay as they are";
+    EXPECT_EQ(Join({{"Unlock drive D:", ID_DRIVE_FIRST, false},
+                    {"Unlock drive E:", ID_DRIVE_FIRST + 1, false}},
+                   Commands(false, false)),
+              ShownMenu());
+    Command(ID_DRIVE_FIRST);
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+}
+
+TEST_F(PolicyTest, RunAtStartupFixesTheBoxAndTheAutostartEntryButKeepsTheUsersOption)
+{
+    HKEY run = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
+    ::RegCloseKey(run);
+    WriteRegistryDword(kProgramKey, "StartOnBoot", 0);
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyRunAtStartup, 1);
+    StartDialog();
+    EXPECT_TRUE(ReadRegistryValue(kRunKey, "Vexa").exists) << "enforced at start";
+
+    Command(ID_TRAY_SETTINGS);
+    HWND box = dlg->GetDlgItem(IDC_AUTOSTART);
+    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), dlg->IsDlgButtonChecked(IDC_AUTOSTART));
+    EXPECT_FALSE(::IsWindowEnabled(box));
+    Command(IDC_OK);
+    EXPECT_TRUE(ReadRegistryValue(kRunKey, "Vexa").exists);
+    EXPECT_EQ(0u, ReadRegistryValue(kProgramKey, "StartOnBoot").AsDword());
+
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyRunAtStartup, 0);
+    PolicyChanged();
+    EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
+    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), dlg->IsDlgButtonChecked(IDC_AUTOSTART));
+    EXPECT_FALSE(::IsWindowEnabled(box));
+
+    DeletePolicies();
+    PolicyChanged();
+    EXPECT_TRUE(::IsWindowEnabled(box)) << "not configured: the user decides again";
+    Command(IDC_OK);
+    EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
+}
+
+} // namespace
