@@ -180,7 +180,7 @@ LRESULT CSettingsDlg::OnDeviceChange(WPARAM event, LPARAM)
 LRESULT CSettingsDlg::OnPowerBroadcast(WPARAM event, LPARAM)
 {
     // After sleep the drivers may have let go of their locks, and drives may have come or gone
-    // meanwhile: every drive believed locked is locked again, as at start.
+    // meanwhile: every drive that should be locked is locked again, as at start.
     if (event == PBT_APMRESUMEAUTOMATIC) {
         std::string failures;
         const std::vector<int> added = FollowDriveChanges(&failures);
@@ -189,7 +189,7 @@ LRESULT CSettingsDlg::OnPowerBroadcast(WPARAM event, LPARAM)
             bool isNew = false;
             for (const int a : added)
                 isNew = isNew || a == i;
-            if (m_driveLocked[i] != 0 && !isNew)
+            if (WantedLock(i) != 0 && !isNew)
                 locked.push_back(i);
         }
         ReapplyQuietly(locked, &failures);
