@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 #include "support/WineDrives.h"
 
+#include "framework/UniqueHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -44,13 +46,13 @@ int Broadcast(const std::string& arguments)
     if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
         return -1;
+    const CKernelHandle thread(process.hThread);
+    const CKernelHandle running(process.hProcess);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitFor([&] { return ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }))
-        ::GetExitCodeProcess(process.hProcess, &code);
+    if (WaitFor([&] { return ::WaitForSingleObject(running.Get(), 0) == WAIT_OBJECT_0; }))
+        ::GetExitCodeProcess(running.Get(), &code);
     else
-        ::TerminateProcess(process.hProcess, 1);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+        ::TerminateProcess(running.Get(), 1);
     return static_cast<int>(code);
 }
 

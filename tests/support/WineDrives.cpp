@@ -1,5 +1,7 @@
 #include "WineDrives.h"
 
+#include "framework/UniqueHandle.h"
+
 #include <dbt.h>
 #include <winioctl.h>
 
@@ -58,17 +60,16 @@ bool SendToMountManager(char letter, ULONG type, const std::string& mountPoint)
     }
     std::memcpy(buffer.data(), &request, sizeof(request));
 
-    HANDLE manager = ::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                   nullptr);
-    if (manager == INVALID_HANDLE_VALUE)
+    const CFileHandle manager(::CreateFileW(L"\\\\.\\MountPointManager",
+                                            GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    if (!manager)
         return false;
     DWORD returned = 0;
-    const BOOL done = ::DeviceIoControl(manager, kDefineUnixDrive, buffer.data(),
-                                        static_cast<DWORD>(buffer.size()), nullptr, 0, &returned,
-                                        nullptr);
-    ::CloseHandle(manager);
-    return done != FALSE;
+    return ::DeviceIoControl(manager.Get(), kDefineUnixDrive, buffer.data(),
+                             static_cast<DWORD>(buffer.size()), nullptr, 0, &returned,
+                             nullptr) != FALSE;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "drives/DriveTable.h"
 #include "drives/SettingsStore.h"
+#include "framework/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -108,15 +109,15 @@ TEST_F(DriveTypesTest, ReapplyingReplacesTheLockTheDriverStillCountsInsteadOfDou
 TEST_F(DriveTypesTest, TheAutostartEntryNamesTheFileWhateverTheCharactersOfItsFolder)
 {
     const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    HKEY run = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
+    CRegKey run;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, run.Receive()));
     const wchar_t path[] = L"\"C:\\Programs\\\x03A9mega Tools\\\x65E5\x672C\\Vexa.exe\"";
     CSettingsStore::WriteAutostart(TRUE, path);
 
     wchar_t stored[MAX_PATH] = L"";
     DWORD size = sizeof(stored);
     DWORD type = REG_NONE;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(run, L"Vexa", nullptr, &type,
+    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(run.Get(), L"Vexa", nullptr, &type,
                                                 reinterpret_cast<BYTE*>(stored), &size));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(sizeof(path), size) << "the text and its terminating zero";
@@ -124,7 +125,6 @@ TEST_F(DriveTypesTest, TheAutostartEntryNamesTheFileWhateverTheCharactersOfItsFo
 
     CSettingsStore::WriteAutostart(FALSE, path);
     EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
-    ::RegCloseKey(run);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "drives/Policy.h"
 #include "drives/PolicyNames.h"
+#include "framework/UniqueHandle.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
@@ -25,11 +26,10 @@ void DeletePolicies()
 
 void SetPolicy(HKEY root, const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(root, kPolicyKey, &key));
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(root, kPolicyKey, key.Receive()));
     ASSERT_EQ(ERROR_SUCCESS,
-              ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
-    ::RegCloseKey(key);
+              ::RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size));
 }
 
 void SetPolicy(HKEY root, const char* name, DWORD value)
@@ -244,9 +244,7 @@ TEST_F(PolicyTest, NewPoliciesApplyWhenWindowsSaysSoAndTheUserDecidesOnceTheyAre
 
 TEST_F(PolicyTest, RunAtStartupFixesTheBoxAndTheAutostartEntryButKeepsTheUsersOption)
 {
-    HKEY run = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
-    ::RegCloseKey(run);
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, CRegKey().Receive()));
     WriteRegistryDword(kProgramKey, "StartOnBoot", 0);
     SetPolicy(HKEY_LOCAL_MACHINE, kPolicyRunAtStartup, 1);
     StartDialog();
