@@ -1,4 +1,5 @@
-// The installers' custom action, carried in the package and run by Windows Installer.
+// The installers' custom actions, carried in the package and run by Windows Installer in the
+// installing user's context.
 //
 // On uninstall, Vexa's autostart entry of the current user (the value "Vexa" under the Run key,
 // the full path of the Vexa.exe that wrote it, in double quotes) would otherwise start a
@@ -6,6 +7,11 @@
 // an entry of a copy elsewhere stays. Windows Installer cannot condition the removal of a
 // registry value on its data, hence this code. Nothing else is touched; the user's remembered
 // drive states stay.
+//
+// An upgrade keeps the entry: the newer Vexa.exe has the same path. Windows tells the removal
+// of the older version that it is part of an upgrade (UPGRADINGPRODUCTCODE), and the older
+// package then leaves the entry alone; Wine's Windows Installer does not, so the newer package
+// also notes the entry before the older version goes and puts it back if it went with it.
 #include <windows.h>
 
 #include <msi.h>
@@ -15,6 +21,8 @@ namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Vexa";
+// The property in which the upgrading package keeps the entry while the older version goes.
+constexpr wchar_t kKeptProperty[] = L"VEXAKEPTAUTOSTART";
 // The component of the installed Vexa.exe, by its name in the package's Component table.
 constexpr wchar_t kExeComponentQuery[] =
     L"SELECT `ComponentId` FROM `Component` WHERE `Component` = 'VexaExe'";
@@ -85,10 +93,36 @@ bool SamePath(const wchar_t* entry, const wchar_t* installed)
            ::CompareStringOrdinal(longEntry, -1, installed, -1, TRUE) == CSTR_EQUAL;
 }
 
+// The current user's Run key, or nullptr.
+HKEY OpenRunKey(REGSAM access)
+{
+    HKEY user = nullptr;
+    if (::RegOpenCurrentUser(access, &user) != ERROR_SUCCESS)
+        return nullptr;
+    HKEY run = nullptr;
+    if (::RegOpenKeyExW(user, kRunKey, 0, access, &run) != ERROR_SUCCESS)
+        run = nullptr;
+    ::RegCloseKey(user);
+    return run;
+}
+
+// The autostart entry's text, quotes included; false when there is none (or it is no string).
+bool ReadAutostart(HKEY run, wchar_t* entry, DWORD chars)
+{
+    DWORD type = REG_NONE;
+    DWORD bytes = (chars - 1) * sizeof(wchar_t);
+    if (::RegQueryValueExW(run, kRunValue, nullptr, &type, reinterpret_cast<BYTE*>(entry), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    entry[bytes / sizeof(wchar_t)] = L'\0';
+    return true;
+}
+
 } // namespace
 
-// Runs on uninstall (not when an upgrade removes the older version), in the user's context.
-// Always reports success: an autostart entry left behind must not stop an uninstall.
+// Runs on uninstall, not when an upgrade removes the older version. Always reports success, as
+// all three do: an autostart entry left behind must not stop an uninstall or an upgrade.
 extern "C" __declspec(dllexport) UINT __stdcall RemoveAutostart(MSIHANDLE install)
 {
     wchar_t installed[kPathChars];
@@ -96,29 +130,53 @@ extern "C" __declspec(dllexport) UINT __stdcall RemoveAutostart(MSIHANDLE instal
         Log(install, L"Vexa: the installed Vexa.exe is not known; the autostart entry is left alone.");
         return ERROR_SUCCESS;
     }
-
-    HKEY user = nullptr;
-    if (::RegOpenCurrentUser(KEY_QUERY_VALUE | KEY_SET_VALUE, &user) != ERROR_SUCCESS)
+    HKEY run = OpenRunKey(KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (run == nullptr)
         return ERROR_SUCCESS;
-    HKEY run = nullptr;
-    if (::RegOpenKeyExW(user, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        wchar_t entry[kPathChars];
-        DWORD type = REG_NONE;
-        DWORD bytes = sizeof(entry) - sizeof(wchar_t);
-        if (::RegQueryValueExW(run, kRunValue, nullptr, &type, reinterpret_cast<BYTE*>(entry), &bytes) ==
-                ERROR_SUCCESS &&
-            type == REG_SZ) {
-            entry[bytes / sizeof(wchar_t)] = L'\0';
-            Unquote(entry);
-            if (SamePath(entry, installed)) {
-                ::RegDeleteValueW(run, kRunValue);
-                Log(install, L"Vexa: removed the autostart entry of the uninstalled Vexa.exe.");
-            } else {
-                Log(install, L"Vexa: the autostart entry starts another Vexa.exe and stays.");
-            }
+    wchar_t entry[kPathChars];
+    if (ReadAutostart(run, entry, kPathChars)) {
+        Unquote(entry);
+        if (SamePath(entry, installed)) {
+            ::RegDeleteValueW(run, kRunValue);
+            Log(install, L"Vexa: removed the autostart entry of the uninstalled Vexa.exe.");
+        } else {
+            Log(install, L"Vexa: the autostart entry starts another Vexa.exe and stays.");
         }
-        ::RegCloseKey(run);
     }
-    ::RegCloseKey(user);
+    ::RegCloseKey(run);
+    return ERROR_SUCCESS;
+}
+
+// Runs in an upgrade, before the older version is removed: notes the autostart entry.
+extern "C" __declspec(dllexport) UINT __stdcall KeepAutostart(MSIHANDLE install)
+{
+    HKEY run = OpenRunKey(KEY_QUERY_VALUE);
+    if (run == nullptr)
+        return ERROR_SUCCESS;
+    wchar_t entry[kPathChars];
+    if (ReadAutostart(run, entry, kPathChars))
+        ::MsiSetPropertyW(install, kKeptProperty, entry);
+    ::RegCloseKey(run);
+    return ERROR_SUCCESS;
+}
+
+// Runs in an upgrade, after the older version is removed: puts the noted entry back if the
+// removal took it.
+extern "C" __declspec(dllexport) UINT __stdcall RestoreAutostart(MSIHANDLE install)
+{
+    wchar_t kept[kPathChars] = L"";
+    DWORD keptChars = kPathChars;
+    if (::MsiGetPropertyW(install, kKeptProperty, kept, &keptChars) != ERROR_SUCCESS || kept[0] == L'\0')
+        return ERROR_SUCCESS;
+    HKEY run = OpenRunKey(KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (run == nullptr)
+        return ERROR_SUCCESS;
+    wchar_t entry[kPathChars];
+    if (!ReadAutostart(run, entry, kPathChars)) {
+        ::RegSetValueExW(run, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(kept),
+                         static_cast<DWORD>((::lstrlenW(kept) + 1) * sizeof(wchar_t)));
+        Log(install, L"Vexa: put back the autostart entry the removal of the older version took.");
+    }
+    ::RegCloseKey(run);
     return ERROR_SUCCESS;
 }

@@ -13,6 +13,7 @@
 #   --arch x86|x64      only that architecture's MSI (no zip, which holds both)
 #   --out DIR           where the packages go (default dist/); its old packages are removed
 set -euo pipefail
+shopt -s inherit_errexit # a failed build inside $(...) stops the script too
 cd "$(dirname "$0")/.."
 root=$PWD
 
