@@ -77,12 +77,26 @@ std::vector<std::string> InstalledProducts(const std::string& upgradeCode)
 struct MsiexecRun {
     bool finished = false;
     DWORD exitCode = 0;
-    std::string log; // msiexec's verbose log, to show when a check fails
+    std::string message; // the text of the message box it showed, when asked to answer one
+    std::string log;     // msiexec's verbose log, to show when a check fails
 };
 
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM lparam)
+{
+    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->first && ClassName(window) == "#32770" && !MessageBoxText(window).empty()) {
+        search->second = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Runs msiexec with the arguments and a verbose log, and waits for it: at most five minutes,
-// which only guards against a hang.
-MsiexecRun Msiexec(const std::string& arguments)
+// which only guards against a hang. With answerMessageBox, it waits (see WaitFor) for the
+// message box msiexec shows, records its text and answers it with OK.
+MsiexecRun Msiexec(const std::string& arguments, bool answerMessageBox = false)
 {
     char temp[MAX_PATH] = "";
     ::GetTempPathA(sizeof(temp), temp);
@@ -96,6 +110,18 @@ MsiexecRun Msiexec(const std::string& arguments)
     PROCESS_INFORMATION process = {};
     if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                          &startup, &process)) {
+        if (answerMessageBox) {
+            std::pair<DWORD, HWND> search(process.dwProcessId, nullptr);
+            WaitFor([&] {
+                ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+                return search.second != nullptr ||
+                       ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+            });
+            if (search.second != nullptr) {
+                run.message = MessageBoxText(search.second);
+                PressOk(search.second);
+            }
+        }
         run.finished = ::WaitForSingleObject(process.hProcess, 5 * 60 * 1000) == WAIT_OBJECT_0;
         if (!run.finished)
             ::TerminateProcess(process.hProcess, 1);
@@ -437,54 +463,6 @@ TEST_F(Installer, NewerPackageReplacesTheOlderOneAndKeepsTheAutostart)
     EXPECT_EQ(Quoted(InstalledExe()), RegistryText(kRunKey, "Vexa"));
 }
 
-struct Refusal {
-    bool finished = false;
-    DWORD exitCode = 0;
-    std::string message; // the text of the message box msiexec showed
-};
-
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM lparam)
-{
-    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->first && ClassName(window) == "#32770" && !MessageBoxText(window).empty()) {
-        search->second = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Installs the package with msiexec's basic user interface, as a user starting it would, and
-// answers the message box it shows with OK.
-Refusal InstallWithUserInterface(const std::string& package)
-{
-    Refusal refusal;
-    std::string commandLine = "msiexec.exe /i " + Quoted(package) + " /qb";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return refusal;
-    std::pair<DWORD, HWND> search(process.dwProcessId, nullptr);
-    WaitFor([&] {
-        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-        return search.second != nullptr || ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-    });
-    if (search.second != nullptr) {
-        refusal.message = MessageBoxText(search.second);
-        PressOk(search.second);
-    }
-    refusal.finished = ::WaitForSingleObject(process.hProcess, 5 * 60 * 1000) == WAIT_OBJECT_0;
-    if (!refusal.finished)
-        ::TerminateProcess(process.hProcess, 1);
-    ::GetExitCodeProcess(process.hProcess, &refusal.exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return refusal;
-}
-
 TEST_F(Installer, OlderPackageIsRefusedWithAMessage)
 {
     EXPECT_MSIEXEC(0, "/i " + Quoted(CurrentPackage()) + " /qn");
@@ -493,7 +471,8 @@ TEST_F(Installer, OlderPackageIsRefusedWithAMessage)
     EXPECT_EQ(std::vector<std::string>{m_productCode}, InstalledProducts(m_upgradeCode));
     EXPECT_EQ(VEXA_VERSION_DOTTED, FileVersion(InstalledExe()));
 
-    const Refusal refusal = InstallWithUserInterface(OlderPackage());
+    // With msiexec's basic user interface, as a user starting the package sees it.
+    const MsiexecRun refusal = Msiexec("/i " + Quoted(OlderPackage()) + " /qb", true);
     EXPECT_EQ("A newer version of Vexa (64-bit) is already installed. To install this older version, "
               "uninstall the newer one first.",
               refusal.message);

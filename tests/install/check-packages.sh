@@ -84,8 +84,14 @@ for arch in x86 x64; do
   msiinfo extract "$msi" Binary.SetupActions >"$work/$arch-actions.dll"
   check "$arch: the custom action DLL is this build's" cmp -s "$build/VexaSetupActions.dll" \
     "$work/$arch-actions.dll"
-  check "$arch: the custom action DLL is $pe" grep -qE "^Magic.*$pe\$" \
-    <("${build##*/}-w64-mingw32-objdump" -p "$work/$arch-actions.dll")
+  headers=$("${build##*/}-w64-mingw32-objdump" -p "$work/$arch-actions.dll")
+  check "$arch: the custom action DLL is $pe" grep -qE "^Magic.*$pe\$" <<<"$headers"
+  check "$arch: the custom action DLL needs only Windows' own DLLs" same "" \
+    "$(awk '/DLL Name:/ {print $3}' <<<"$headers" | grep -viE '^(kernel32|advapi32|msi|msvcrt)\.dll$')" \
+    "DLLs beyond Windows' own"
+  check "$arch: the custom action DLL has its entry points by their plain names" same \
+    "KeepAutostart RemoveAutostart RestoreAutostart" \
+    "$(sed -n '/Ordinal\/Name Pointer/,/^$/p' <<<"$headers" | awk '/^\t\[/ {print $NF}' | sort | xargs)" exports
 done
 
 check "each architecture has an upgrade code of its own" \
