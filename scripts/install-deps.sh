@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool x11-utils
   imagemagick
   googletest
+  msitools wixl zip
 )
 
 missing=()

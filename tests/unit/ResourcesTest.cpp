@@ -3,6 +3,8 @@
 
 #include "res/resource.h"
 
+#include "VexaVersion.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -105,20 +107,23 @@ TEST(Resources, AboutStringVersionAndManifest)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueA(copy.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS);
-    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
-    EXPECT_EQ(0x00000001u, fixed->dwProductVersionLS);
+    // The build's version (the project's, 1.0.0.1 unless a package of another is made).
+    const DWORD versionMS = MAKELONG(VEXA_VERSION_MINOR, VEXA_VERSION_MAJOR);
+    const DWORD versionLS = MAKELONG(VEXA_VERSION_BUILD, VEXA_VERSION_PATCH);
+    EXPECT_EQ(versionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(versionLS, fixed->dwFileVersionLS);
+    EXPECT_EQ(versionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(versionLS, fixed->dwProductVersionLS);
     EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
 
     const std::pair<const char*, const char*> strings[] = {
         {"FileDescription", "Vexa - CD-ROM locking utility"},
-        {"FileVersion", "1, 0, 0, 1"},
+        {"FileVersion", VEXA_VERSION_TEXT},
         {"InternalName", "Vexa"},
         {"OriginalFilename", "Vexa.exe"},
         {"ProductName", "Vexa"},
-        {"ProductVersion", "1, 0, 0, 1"},
+        {"ProductVersion", VEXA_VERSION_TEXT},
         {"LegalCopyright", "Copyright (C) 2026 Brindle Corporation"},
     };
     for (const auto& [name, expected] : strings) {
