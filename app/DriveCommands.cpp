@@ -9,6 +9,8 @@
 
 #include <dbt.h>
 
+#include <algorithm>
+
 void CSettingsDlg::EnumerateDrives()
 {
     m_drives.Clear();
@@ -47,7 +49,7 @@ void CSettingsDlg::RebuildDriveItems(int oldCount)
                           static_cast<UINT_PTR>(ID_DRIVE_FIRST + i),
                           (m_driveNames[i] + "\\").c_str());
     }
-    ApplyPoliciesToMenu();
+    // The greying and the note follow in ReapplyQuietly, which comes after every rebuild.
 }
 
 int CSettingsDlg::WantedLock(int index) const
@@ -186,10 +188,7 @@ LRESULT CSettingsDlg::OnPowerBroadcast(WPARAM event, LPARAM)
         const std::vector<int> added = FollowDriveChanges(&failures);
         std::vector<int> locked;
         for (int i = 0; i < m_driveCount; ++i) {
-            bool isNew = false;
-            for (const int a : added)
-                isNew = isNew || a == i;
-            if (WantedLock(i) != 0 && !isNew)
+            if (WantedLock(i) != 0 && std::find(added.begin(), added.end(), i) == added.end())
                 locked.push_back(i);
         }
         ReapplyQuietly(locked, &failures);
