@@ -26,22 +26,26 @@ vexa_env_stop() {
   fi
 }
 
-# Starts Xvfb on the first free display number from 90 on, and waits until it answers.
+# Starts Xvfb on a display number of its own choosing (-displayfd: the server takes the first
+# number no other server holds, atomically, so runs started side by side never share one) and
+# waits until it answers.
 vexa_start_xvfb() {
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${VEXA_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
+  local numberFile
+  numberFile=$(mktemp /tmp/vexa-display.XXXXXX)
+  Xvfb -displayfd 3 -screen 0 "${VEXA_SCREEN:-1024x768}x24" -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   vexa_started_xvfb=$!
-  export DISPLAY=":$n"
   local tries=0
-  until xdpyinfo >/dev/null 2>&1; do
+  until [ -s "$numberFile" ] && DISPLAY=":$(cat "$numberFile")" xdpyinfo >/dev/null 2>&1; do
     tries=$((tries + 1))
     if [ $tries -gt 300 ] || ! kill -0 "$vexa_started_xvfb" 2>/dev/null; then
-      echo "Xvfb did not start on $DISPLAY" >&2
+      echo "Xvfb did not start (display number: '$(cat "$numberFile")')" >&2
+      rm -f "$numberFile"
       return 1
     fi
     sleep 0.1
   done
+  export DISPLAY=":$(cat "$numberFile")"
+  rm -f "$numberFile"
 }
 
 # A fresh prefix with two CD-ROM drive letters, D: and E:, backed by empty folders.
@@ -56,6 +60,11 @@ vexa_make_prefix() {
   ln -sfn "$vexa_prefix/cdrom-e" "$vexa_prefix/dosdevices/e:"
   wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
   wine reg add 'HKLM\Software\Wine\Drives' /v 'e:' /t REG_SZ /d cdrom /f >/dev/null 2>&1
+  # On a display of our own there is no window manager: Wine then draws the windows' frames
+  # itself, and hiding a window does not wait two seconds for a manager that never answers.
+  if [ -n "$vexa_started_xvfb" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  fi
   # Wine reads its drive types when the prefix's server starts: restart it, or D: and E: do
   # not exist yet for the programs that follow.
   wineserver -k

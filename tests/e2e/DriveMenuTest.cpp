@@ -49,10 +49,14 @@ int Broadcast(const std::string& arguments)
     const CKernelHandle thread(process.hThread);
     const CKernelHandle running(process.hProcess);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitFor([&] { return ::WaitForSingleObject(running.Get(), 0) == WAIT_OBJECT_0; }))
+    const ::testing::AssertionResult ended =
+        WaitForObject(running.Get(), "the broadcast program to end");
+    if (ended) {
         ::GetExitCodeProcess(running.Get(), &code);
-    else
+    } else {
+        ADD_FAILURE() << ended.message();
         ::TerminateProcess(running.Get(), 1);
+    }
     return static_cast<int>(code);
 }
 
@@ -64,11 +68,8 @@ HWND ShownMenu(const VexaProcess& vexa)
     return search.found;
 }
 
-class DriveMenu : public ::testing::Test {
+class DriveMenu : public FreshAccountTest {
 protected:
-    void SetUp() override { DeleteProgramKey(); }
-    void TearDown() override { DeleteProgramKey(); }
-
     // Starts Vexa and waits until its start is over: a message sent to the settings window is
     // answered only once the window's initialisation (drive enumeration included) has ended,
     // or from inside a message box shown during it.
@@ -76,7 +77,8 @@ protected:
     {
         vexa = std::make_unique<VexaProcess>();
         ASSERT_TRUE(vexa->Started());
-        ASSERT_TRUE(WaitFor([&] { return vexa->SettingsWindow() != nullptr; }));
+        ASSERT_TRUE(WaitFor([&] { return vexa->SettingsWindow() != nullptr; },
+                            "Vexa's settings window to be created"));
         ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
     }
 
@@ -87,7 +89,8 @@ protected:
             ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
         ::PostMessageA(vexa->TrayWindow(), callback, kTrayIconId, WM_RBUTTONUP);
         HWND menu = nullptr;
-        WaitFor([&] { return (menu = ShownMenu(*vexa)) != nullptr; });
+        EXPECT_TRUE(WaitFor([&] { return (menu = ShownMenu(*vexa)) != nullptr; },
+                            "the tray menu to open on a right click"));
         return menu;
     }
 
@@ -106,11 +109,13 @@ protected:
     std::string NextMessage()
     {
         HWND box = nullptr;
-        if (!WaitFor([&] { return (box = vexa->MessageBox()) != nullptr; }))
+        if (!WaitFor([&] { return (box = vexa->MessageBox()) != nullptr; },
+                     "a message box from Vexa"))
             return "(no message)";
         const std::string text = MessageBoxText(box);
         PressOk(box);
-        WaitFor([&] { return !::IsWindow(box); });
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); },
+                            "the message box \"" + text + "\" to close on OK"));
         return text;
     }
 

@@ -9,6 +9,8 @@
 
 namespace {
 
+using SettingsWindowE2E = FreshAccountTest;
+
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const UINT kTrayIconId = 129;
 
@@ -22,10 +24,7 @@ bool Ready(const VexaProcess& vexa)
     return TrayHasIcon(vexa.TrayWindow(), kTrayIconId);
 }
 
-void Click(HWND window, int id)
-{
-    ::SendMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0);
-}
+const char kIconShown[] = "Vexa's icon in the notification area";
 
 // A click of the left mouse button at a point of the screen, as the mouse makes it: the
 // platform finds the window under the pointer and delivers the button messages to it.
@@ -40,32 +39,32 @@ void ClickAt(int x, int y)
     ::SendInput(2, input, sizeof(INPUT));
 }
 
-TEST(SettingsWindowE2E, AutostartRegistersTheRunningExecutableWhateverTheWorkingDirectory)
+TEST_F(SettingsWindowE2E, AutostartRegistersTheRunningExecutableWhateverTheWorkingDirectory)
 {
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Vexa");
     VexaProcess vexa("C:\\"); // as after an automatic start: not Vexa's own folder
-    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
+    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
     HWND settings = vexa.SettingsWindow();
 
     vexa.Command(32772); // Settings...
     EXPECT_TRUE(::IsWindowVisible(settings));
     EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(settings, 1001));
-    Click(settings, 1001);
-    Click(settings, 1003); // OK
+    PressButton(settings, 1001);
+    PressButton(settings, 1003); // OK
     EXPECT_FALSE(::IsWindowVisible(settings));
     EXPECT_EQ("\"" + TestDirectory() + "\\Vexa.exe\"", RunValue());
 
     vexa.Command(32772);
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(settings, 1001));
-    Click(settings, 1001);
-    Click(settings, 1003);
+    PressButton(settings, 1001);
+    PressButton(settings, 1003);
     EXPECT_EQ("<none>", RunValue());
 }
 
-TEST(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
+TEST_F(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
 {
     VexaProcess vexa;
-    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
+    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
     HWND settings = vexa.SettingsWindow();
     EXPECT_FALSE(::IsWindowVisible(settings));
 
@@ -79,13 +78,13 @@ TEST(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
     EXPECT_TRUE(vexa.Running());
 }
 
-TEST(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
+TEST_F(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
 {
     WebBrowserOverride webBrowser; // web addresses open in the recorder
     BrowserRecorder browser;       // before Vexa starts: it inherits where the recorder logs
 
     VexaProcess vexa;
-    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }));
+    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
     HWND settings = vexa.SettingsWindow();
     vexa.Command(32772);
     ASSERT_TRUE(::IsWindowVisible(settings));
@@ -95,10 +94,9 @@ TEST(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
     ::GetWindowRect(::GetDlgItem(settings, 1006), &link);
     ClickAt((link.left + link.right) / 2, (link.top + link.bottom) / 2);
 
-    EXPECT_EQ((std::vector<std::string>{BrowserRecorder::Program() +
-                                        " \"https://www.brindle.example/vexa/\""}),
+    EXPECT_EQ(std::vector<std::string>{WebBrowserOverride::CommandLineFor(
+                  "https://www.brindle.example/vexa/")},
               browser.CommandLines(1));
-
 }
 
 } // namespace

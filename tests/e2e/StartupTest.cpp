@@ -10,13 +10,16 @@
 
 namespace {
 
+using Startup = FreshAccountTest;
+
 const UINT kTrayIconId = 129;
 
-TEST(Startup, RunsHiddenInTheNotificationAreaUntilExit)
+TEST_F(Startup, RunsHiddenInTheNotificationAreaUntilExit)
 {
     VexaProcess vexa;
     ASSERT_TRUE(vexa.Started());
-    ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), kTrayIconId); }));
+    ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), kTrayIconId); },
+                        "Vexa's icon in the notification area"));
     HWND settings = vexa.SettingsWindow();
     ASSERT_NE(nullptr, settings);
     EXPECT_FALSE(::IsWindowVisible(settings));
@@ -31,13 +34,15 @@ TEST(Startup, RunsHiddenInTheNotificationAreaUntilExit)
     EXPECT_FALSE(TrayHasIcon(tray, kTrayIconId));
 }
 
-TEST(Startup, SecondStartIsRefusedAndTheFirstKeepsRunning)
+TEST_F(Startup, SecondStartIsRefusedAndTheFirstKeepsRunning)
 {
     VexaProcess first;
-    ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(first.TrayWindow(), kTrayIconId); }));
+    ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(first.TrayWindow(), kTrayIconId); },
+                        "the first Vexa's icon in the notification area"));
 
     VexaProcess second;
-    ASSERT_TRUE(WaitFor([&] { return second.MessageBox() != nullptr || !second.Running(); }));
+    ASSERT_TRUE(WaitFor([&] { return second.MessageBox() != nullptr || !second.Running(); },
+                        "the second Vexa to show a message box or to end"));
     HWND box = second.MessageBox();
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("Another instance of Vexa is already running.", MessageBoxText(box));
@@ -51,7 +56,7 @@ TEST(Startup, SecondStartIsRefusedAndTheFirstKeepsRunning)
     EXPECT_EQ(1, CountSettingsWindows());
 }
 
-TEST(Startup, SimultaneousStartsLeaveExactlyOneInstance)
+TEST_F(Startup, SimultaneousStartsLeaveExactlyOneInstance)
 {
     std::vector<std::unique_ptr<VexaProcess>> starts;
     for (int i = 0; i < 4; ++i)
@@ -73,7 +78,8 @@ TEST(Startup, SimultaneousStartsLeaveExactlyOneInstance)
         }
         return running;
     };
-    ASSERT_TRUE(WaitFor([&] { return survivors() == 1 && CountSettingsWindows() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return survivors() == 1 && CountSettingsWindows() == 1; },
+                        "one Vexa with one settings window to remain"));
 
     for (auto& vexa : starts) {
         if (vexa->Running()) {

@@ -10,6 +10,8 @@
 
 namespace {
 
+using UnicodePathE2E = FreshAccountTest;
+
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kFolder[] = L"C:\\Programs\\\x03A9mega Tools"; // "Ωmega Tools"
 
@@ -54,7 +56,7 @@ public:
     BOOL copied = FALSE;
 };
 
-TEST(UnicodePathE2E, TheAutostartEntryNamesTheRealFileInAFolderOutsideTheAnsiCodePage)
+TEST_F(UnicodePathE2E, TheAutostartEntryNamesTheRealFileInAFolderOutsideTheAnsiCodePage)
 {
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Vexa");
     VexaCopy copy;
@@ -62,12 +64,13 @@ TEST(UnicodePathE2E, TheAutostartEntryNamesTheRealFileInAFolderOutsideTheAnsiCod
     {
         VexaProcess vexa(copy.path);
         ASSERT_TRUE(vexa.Started()) << "could not start " << Utf8(copy.path.c_str());
-        ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), 129); }))
+        ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), 129); },
+                            "the copied Vexa's icon in the notification area"))
             << "the copy's tray icon did not appear";
         HWND settings = vexa.SettingsWindow();
         vexa.Command(32772); // Settings...
-        ::SendMessageA(::GetDlgItem(settings, 1001), BM_CLICK, 0, 0);
-        ::SendMessageA(::GetDlgItem(settings, 1003), BM_CLICK, 0, 0); // OK
+        PressButton(settings, 1001);
+        PressButton(settings, 1003); // OK
         EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(settings, 1001));
     }
 

@@ -12,15 +12,23 @@ std::string TestDirectory()
     return directory.substr(0, directory.find_last_of('\\'));
 }
 
+void FreshAccountTest::Forget()
+{
+    DeleteProgramKey();
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                         "Vexa");
+}
+
 VexaProcess::VexaProcess(const std::string& workingDirectory, const std::string& executable)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     std::string commandLine = "\"" + executable + "\"";
-    if (!::CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup,
-                          &m_process))
-        m_process = {};
+    PROCESS_INFORMATION started = {};
+    if (::CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                         workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup,
+                         &started))
+        Own(started);
 }
 
 VexaProcess::VexaProcess(const std::wstring& executable)
@@ -28,9 +36,17 @@ VexaProcess::VexaProcess(const std::wstring& executable)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + executable + L"\"";
-    if (!::CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &m_process))
-        m_process = {};
+    PROCESS_INFORMATION started = {};
+    if (::CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &startup, &started))
+        Own(started);
+}
+
+void VexaProcess::Own(const PROCESS_INFORMATION& started)
+{
+    m_process.Reset(started.hProcess);
+    m_thread.Reset(started.hThread);
+    m_id = started.dwProcessId;
 }
 
 VexaProcess::~VexaProcess()
@@ -44,17 +60,18 @@ VexaProcess::~VexaProcess()
         HWND settings = SettingsWindow();
         if (settings != nullptr)
             ::PostMessageA(settings, WM_COMMAND, 32771 /* Exit */, 0);
-        if (!WaitForExit())
-            ::TerminateProcess(m_process.hProcess, 1);
-        ::WaitForSingleObject(m_process.hProcess, INFINITE);
+        const ::testing::AssertionResult ended = WaitForExit();
+        if (!ended) {
+            ADD_FAILURE() << "Vexa did not end on Exit: " << ended.message();
+            ::TerminateProcess(m_process.Get(), 1);
+            EXPECT_TRUE(WaitForObject(m_process.Get(), "Vexa to end when terminated"));
+        }
     }
-    ::CloseHandle(m_process.hThread);
-    ::CloseHandle(m_process.hProcess);
 }
 
 bool VexaProcess::Running() const
 {
-    return Started() && ::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+    return Started() && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 namespace {
@@ -118,11 +135,11 @@ HWND VexaProcess::MessageBox() const
     return box != nullptr && !MessageBoxText(box).empty() ? box : nullptr;
 }
 
-bool VexaProcess::WaitForExit(DWORD* exitCode)
+::testing::AssertionResult VexaProcess::WaitForExit(DWORD* exitCode)
 {
-    const bool ended = WaitFor([this] { return !Running(); });
+    ::testing::AssertionResult ended = WaitForObject(m_process.Get(), "Vexa to end");
     if (ended && exitCode != nullptr)
-        ::GetExitCodeProcess(m_process.hProcess, exitCode);
+        ::GetExitCodeProcess(m_process.Get(), exitCode);
     return ended;
 }
 

@@ -2,6 +2,10 @@
 // way the shell and the user see them.
 #pragma once
 
+#include "support/Wait.h"
+
+#include "framework/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,18 +13,17 @@
 // The folder of the running test executable; Vexa.exe is built next to it.
 std::string TestDirectory();
 
-// Polls the condition until it holds. A guard of five minutes keeps a broken build from hanging
-// the run; it is not a measure of speed.
-template <class Condition>
-bool WaitFor(Condition condition)
-{
-    for (int i = 0; i < 15000; ++i) {
-        if (condition())
-            return true;
-        ::Sleep(20);
-    }
-    return condition();
-}
+// A test of the built program on a fresh account: neither the program's key nor its autostart
+// entry is there when the test starts, and what the test left goes when it ends, so that no
+// test sees what another one stored.
+class FreshAccountTest : public ::testing::Test {
+protected:
+    void SetUp() override { Forget(); }
+    void TearDown() override { Forget(); }
+
+private:
+    static void Forget();
+};
 
 class VexaProcess {
 public:
@@ -35,9 +38,9 @@ public:
     VexaProcess(const VexaProcess&) = delete;
     VexaProcess& operator=(const VexaProcess&) = delete;
 
-    bool Started() const { return m_process.hProcess != nullptr; }
+    bool Started() const { return m_process.Get() != nullptr; }
     bool Running() const;
-    DWORD Id() const { return m_process.dwProcessId; }
+    DWORD Id() const { return m_id; }
 
     // This process's top-level windows; nullptr while there is none.
     HWND SettingsWindow() const; // the settings dialog, hidden or not
@@ -45,13 +48,17 @@ public:
     HWND MessageBox() const;     // a message box captioned "Vexa", once it shows its text
 
     // Waits (see WaitFor) for the process to end; its exit code goes to *exitCode.
-    bool WaitForExit(DWORD* exitCode = nullptr);
+    ::testing::AssertionResult WaitForExit(DWORD* exitCode = nullptr);
 
     // Sends a menu command to the settings dialog and returns once it has been handled.
     void Command(UINT id);
 
 private:
-    PROCESS_INFORMATION m_process = {};
+    void Own(const PROCESS_INFORMATION& started);
+
+    CKernelHandle m_process;
+    CKernelHandle m_thread;
+    DWORD m_id = 0;
 };
 
 // The text of a message box, and a press of its OK button.

@@ -112,11 +112,13 @@ MsiexecRun Msiexec(const std::string& arguments, bool answerMessageBox = false)
                          &startup, &process)) {
         if (answerMessageBox) {
             std::pair<DWORD, HWND> search(process.dwProcessId, nullptr);
-            WaitFor([&] {
-                ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-                return search.second != nullptr ||
-                       ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-            });
+            EXPECT_TRUE(WaitFor(
+                [&] {
+                    ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+                    return search.second != nullptr ||
+                           ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+                },
+                "msiexec's message box, or its end"));
             if (search.second != nullptr) {
                 run.message = MessageBoxText(search.second);
                 PressOk(search.second);
@@ -400,7 +402,8 @@ TEST_F(Installer, InstalledVexaStartsInTheTrayAndWritesNothingIntoItsFolder)
     {
         VexaProcess vexa(InstallFolder(), InstalledExe());
         ASSERT_TRUE(vexa.Started()) << "could not start " << InstalledExe();
-        EXPECT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), kTrayIconId); }))
+        EXPECT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), kTrayIconId); },
+                            "the installed Vexa's icon in the notification area"))
             << "the installed Vexa showed no tray icon";
         EXPECT_NE(nullptr, vexa.SettingsWindow());
         EXPECT_EQ(nullptr, vexa.MessageBox());

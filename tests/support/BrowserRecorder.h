@@ -3,6 +3,10 @@
 // start it. Every registration is undone when its object goes.
 #pragma once
 
+#include "support/Wait.h"
+
+#include "framework/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +24,14 @@ inline std::string PathNextToTests(const char* fileName)
     return directory.substr(0, directory.find_last_of('\\') + 1) + fileName;
 }
 
+// The temporary folder, with its trailing backslash.
+inline std::string TempFolder()
+{
+    char path[MAX_PATH] = "";
+    const DWORD length = ::GetTempPathA(MAX_PATH, path);
+    return std::string(path, length < MAX_PATH ? length : 0);
+}
+
 // Collects the command lines of the recorders started while it lives.
 class BrowserRecorder {
 public:
@@ -33,7 +45,6 @@ public:
     {
         ::SetEnvironmentVariableA("VEXA_RECORDER_LOG", nullptr);
         ::SetEnvironmentVariableA("VEXA_RECORDER_DONE", nullptr);
-        ::CloseHandle(m_done);
         ::DeleteFileA(m_log.c_str());
     }
     BrowserRecorder(const BrowserRecorder&) = delete;
@@ -45,12 +56,20 @@ public:
         return "\"" + PathNextToTests("vexa_browser_recorder.exe") + "\"";
     }
 
-    // The command lines recorded, once count recorders have finished. Call it only after a
-    // successful start: a recorder that was started is bound to report.
+    // The command lines recorded, once count recorders have finished (each one that was started
+    // reports); a recorder that never comes is a failure of the test, and the lines recorded
+    // until then are returned for it to compare.
     std::vector<std::string> CommandLines(int count)
     {
-        for (int i = 0; i < count; ++i)
-            ::WaitForSingleObject(m_done, INFINITE);
+        for (int i = 0; i < count; ++i) {
+            const ::testing::AssertionResult reported = WaitForObject(
+                m_done.Get(), "browser start " + std::to_string(i + 1) + " of " +
+                                  std::to_string(count) + " to be reported");
+            if (!reported) {
+                ADD_FAILURE() << reported.message();
+                break;
+            }
+        }
         std::vector<std::string> lines;
         FILE* file = std::fopen(m_log.c_str(), "rb");
         for (char line[1024]; file != nullptr && std::fgets(line, sizeof(line), file) != nullptr;)
@@ -61,9 +80,12 @@ public:
     }
 
 private:
-    std::string m_log = PathNextToTests("browser-recorder.log");
+    // In the prefix's temporary folder, named for this process: suites that run side by side
+    // from one build keep their records apart.
+    std::string m_log = TempFolder() + "vexa-browser-recorder-" +
+                        std::to_string(::GetCurrentProcessId()) + ".log";
     std::string m_doneName = "Local\\VexaBrowserRecorder" + std::to_string(::GetCurrentProcessId());
-    HANDLE m_done = ::CreateSemaphoreA(nullptr, 0, 1000, m_doneName.c_str());
+    CKernelHandle m_done{::CreateSemaphoreA(nullptr, 0, 1000, m_doneName.c_str())};
 };
 
 // The default value of a key under HKEY_CLASSES_ROOT, set (nullptr: removed) for one test. A key
@@ -150,6 +172,13 @@ public:
     }
     WebBrowserOverride(const WebBrowserOverride&) = delete;
     WebBrowserOverride& operator=(const WebBrowserOverride&) = delete;
+
+    // What the recorder is started with when the shell opens the web address through the
+    // override: its own quoted path and the address in place of the quoted placeholder.
+    static std::string CommandLineFor(const std::string& address)
+    {
+        return BrowserRecorder::Program() + " \"" + address + "\"";
+    }
 
 private:
     HKEY m_key = nullptr;

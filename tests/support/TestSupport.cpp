@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 const char kProgramKey[] = "SOFTWARE\\Brindle Corporation\\Vexa";
 
 void PumpMessages()
@@ -46,6 +48,16 @@ std::string ClassName(HWND window)
     return name;
 }
 
+void PressButton(HWND dialog, int id)
+{
+    HWND button = ::GetDlgItem(dialog, id);
+    if ((::GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        const bool checked = ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        ::SendMessageA(button, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+    }
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
 std::string MenuItemText(HMENU menu, int position)
 {
     char text[256] = "";
@@ -57,30 +69,19 @@ namespace {
 
 MessageBoxCatcher* g_catcher = nullptr;
 
-} // namespace
+// The pop-up menu a test expects next: armed by CloseNextMenuOnOpen.
+bool g_menuArmed = false;
+bool g_menuExpectedInTest = false;
+std::function<void()> g_whileMenuShown;
 
-MessageBoxCatcher::MessageBoxCatcher() : m_previous(g_catcher), m_hook(nullptr)
+LRESULT CALLBACK BoxHook(int code, WPARAM wparam, LPARAM lparam)
 {
-    if (m_previous == nullptr)
-        m_hook = ::SetWindowsHookExA(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
-    g_catcher = this;
-}
-
-MessageBoxCatcher::~MessageBoxCatcher()
-{
-    if (m_hook != nullptr)
-        ::UnhookWindowsHookEx(m_hook);
-    g_catcher = m_previous;
-}
-
-LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wparam, LPARAM lparam)
-{
-    if (code == HCBT_ACTIVATE && g_catcher != nullptr) {
+    if (code == HCBT_ACTIVATE) {
         HWND box = reinterpret_cast<HWND>(wparam);
         // A message box is a dialog whose text is a static control with identifier 0xFFFF.
         HWND textControl = ::GetDlgItem(box, 0xFFFF);
         if (ClassName(box) == "#32770" && textControl != nullptr) {
-            Box seen;
+            MessageBoxCatcher::Box seen;
             seen.caption = WindowText(box);
             seen.text = WindowText(textControl);
             seen.icon = 0;
@@ -91,34 +92,80 @@ LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wparam, LPARAM lparam)
                 reinterpret_cast<HICON>(::SendMessageA(iconControl, STM_GETICON, 0, 0)) ==
                     ::LoadIconA(nullptr, MAKEINTRESOURCEA(32515) /* IDI_EXCLAMATION */))
                 seen.icon = MB_ICONEXCLAMATION;
-            g_catcher->boxes.push_back(seen);
+            if (g_catcher != nullptr)
+                g_catcher->boxes.push_back(seen);
+            else
+                ADD_FAILURE() << "a message box nobody expected: \"" << seen.caption << "\": \""
+                              << seen.text << "\"";
             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
     }
     return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-namespace {
-
-HHOOK g_menuHook = nullptr;
-
 LRESULT CALLBACK MenuHook(int code, WPARAM wparam, LPARAM lparam)
 {
-    // The menu loop offers its first message to the filter once the menu is on screen.
-    if (code == MSGF_MENU && g_menuHook != nullptr) {
-        ::UnhookWindowsHookEx(g_menuHook);
-        g_menuHook = nullptr;
+    // The menu loop offers each message to the filter while the menu is on screen.
+    if (code == MSGF_MENU) {
+        if (g_menuArmed) {
+            g_menuArmed = false;
+            std::function<void()> whileShown;
+            whileShown.swap(g_whileMenuShown);
+            if (whileShown)
+                whileShown();
+        } else if (!g_menuExpectedInTest) {
+            ADD_FAILURE() << "a pop-up menu opened that the test did not expect";
+            g_menuExpectedInTest = true; // once per test; the menu is ended all the same
+        }
         ::EndMenu();
         return 0;
     }
     return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
+// Watches the test's thread for message boxes and pop-up menus while each test runs, so that
+// neither can wait for a user who is not there.
+class ModalGuard : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        m_boxHook = ::SetWindowsHookExA(WH_CBT, BoxHook, nullptr, ::GetCurrentThreadId());
+        m_menuHook = ::SetWindowsHookExA(WH_MSGFILTER, MenuHook, nullptr, ::GetCurrentThreadId());
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        ::UnhookWindowsHookEx(m_menuHook);
+        ::UnhookWindowsHookEx(m_boxHook);
+        g_menuArmed = false;
+        g_menuExpectedInTest = false;
+        g_whileMenuShown = nullptr;
+    }
+    HHOOK m_boxHook = nullptr;
+    HHOOK m_menuHook = nullptr;
+};
+
+// The guard is listed before any test runs; gtest owns it from then on.
+const bool g_modalGuardListed = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ModalGuard);
+    return true;
+}();
+
 } // namespace
 
-void CloseNextMenuOnOpen()
+MessageBoxCatcher::MessageBoxCatcher() : m_previous(g_catcher)
 {
-    g_menuHook = ::SetWindowsHookExA(WH_MSGFILTER, MenuHook, nullptr, ::GetCurrentThreadId());
+    g_catcher = this;
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    g_catcher = m_previous;
+}
+
+void CloseNextMenuOnOpen(std::function<void()> whileShown)
+{
+    g_menuArmed = true;
+    g_menuExpectedInTest = true;
+    g_whileMenuShown = std::move(whileShown);
     // Something for the menu loop to pick up, so that the filter runs.
     ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }

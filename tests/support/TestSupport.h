@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,20 @@ std::string WindowText(HWND window);
 // The class name of a window.
 std::string ClassName(HWND window);
 
+// Presses a button of a dialog (this process's or another's) as the button reports a click: an
+// automatic check box first changes its check, then the dialog gets the button's
+// WM_COMMAND/BN_CLICKED. A click simulated on the button itself (BM_CLICK) goes through mouse
+// capture and is lost when the machine is busy; this cannot be. One end-to-end test clicks with
+// the real pointer.
+void PressButton(HWND dialog, int id);
+
 // The text of a menu item, by position.
 std::string MenuItemText(HMENU menu, int position);
 
-// Watches this thread for message boxes, records each box's caption and text, and presses
-// its first button (IDOK) so that the code that showed the box goes on. Catchers nest: the
-// newest one records, until it goes.
+// Records the message boxes shown on this thread while it lives (caption, text and icon). Every
+// box a test's thread shows is answered with its first button (IDOK) so that the code that
+// showed it goes on, and a box shown while no catcher lives fails the test instead of waiting
+// for a user. Catchers nest: the newest one records, until it goes.
 class MessageBoxCatcher {
 public:
     MessageBoxCatcher();
@@ -51,11 +60,11 @@ public:
     std::vector<Box> boxes;
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam);
     MessageBoxCatcher* m_previous;
-    HHOOK m_hook; // only the outermost catcher installs the hook
 };
 
-// Ends the pop-up menu that is about to be tracked on this thread, as soon as it opens:
-// tracking blocks until the menu closes.
-void CloseNextMenuOnOpen();
+// Ends the next pop-up menu tracked on this thread as soon as it is on screen (tracking blocks
+// until the menu closes), after running whileShown, if given, from inside the menu loop. A menu
+// that opens while no test expects one is ended too, and fails the test. What a test arms and
+// never sees open is disarmed when the test ends.
+void CloseNextMenuOnOpen(std::function<void()> whileShown = nullptr);

@@ -5,6 +5,7 @@
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
 #include "support/ShellRecorder.h"
+#include "support/TrayMenuItems.h"
 #include "support/WineDrives.h"
 
 #include "res/resource.h"
@@ -12,40 +13,13 @@
 
 #include <dbt.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 namespace {
 
 using Requests = std::vector<std::string>;
-
-struct Item {
-    std::string text;
-    UINT id;
-    bool operator==(const Item& other) const { return text == other.text && id == other.id; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Item& item)
-{
-    return out << '"' << item.text << "\" " << item.id;
-}
-
-// Runs an action from inside the menu loop once the next pop-up menu is on screen, then ends
-// the menu.
-std::function<void()> g_whileShown;
-HHOOK g_whileShownHook = nullptr;
-
-LRESULT CALLBACK WhileShownHook(int code, WPARAM wparam, LPARAM lparam)
-{
-    if (code == MSGF_MENU && g_whileShownHook != nullptr) {
-        ::UnhookWindowsHookEx(g_whileShownHook);
-        g_whileShownHook = nullptr;
-        g_whileShown();
-        ::EndMenu();
-        return 0;
-    }
-    return ::CallNextHookEx(nullptr, code, wparam, lparam);
-}
 
 class DriveChangesTest : public SettingsDialogTest {
 protected:
@@ -62,17 +36,12 @@ protected:
     }
 
     // The items above the first separator, as the user sees them when the menu opens.
-    std::vector<Item> ShownDriveItems()
+    MenuItems ShownDriveItems()
     {
         CloseNextMenuOnOpen();
         RightClick();
-        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
-        std::vector<Item> items;
-        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            if ((::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0)
-                break;
-            items.push_back({MenuItemText(popup, i), ::GetMenuItemID(popup, i)});
-        }
+        MenuItems items = ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
+        items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
         return items;
     }
 
@@ -108,9 +77,7 @@ TEST_F(DriveChangesTest, APluggedDriveEntersInLetterOrderWithItsRememberedLockAp
     EXPECT_EQ((std::vector<std::string>{"D:", "E:", "F:"}), Names());
     EXPECT_EQ((Requests{"F:0", "F:1"}), drives.RemovalRequests()) << "as at start";
     EXPECT_EQ(1, drives.lockCount["F:"]);
-    EXPECT_EQ((std::vector<Item>{{"Lock drive D:", ID_DRIVE_FIRST},
-                                 {"Lock drive E:", ID_DRIVE_FIRST + 1},
-                                 {"Unlock drive F:", ID_DRIVE_FIRST + 2}}),
+    EXPECT_EQ((DriveItems({"Lock drive D:", "Lock drive E:", "Unlock drive F:"})),
               ShownDriveItems());
 
     // Told again, and a medium inserted into D:: nothing has changed, nothing is sent.
@@ -144,9 +111,7 @@ TEST_F(DriveChangesTest, ARemovedDriveLeavesItsItemAndTheOthersMoveUpKeepingThei
     EXPECT_EQ(1, dlg->m_driveLocked[2]);
     EXPECT_EQ(1, dlg->m_driveLockHeld[2]);
     EXPECT_TRUE(drives.requests.empty()) << "drives that stay are not asked again";
-    EXPECT_EQ((std::vector<Item>{{"Lock drive D:", ID_DRIVE_FIRST},
-                                 {"Lock drive E:", ID_DRIVE_FIRST + 1},
-                                 {"Unlock drive G:", ID_DRIVE_FIRST + 2}}),
+    EXPECT_EQ((DriveItems({"Lock drive D:", "Lock drive E:", "Unlock drive G:"})),
               ShownDriveItems());
     EXPECT_TRUE(ReadRegistryValue(kProgramKey, "F:").exists) << "stored values are never deleted";
 
@@ -162,14 +127,11 @@ TEST_F(DriveChangesTest, AChangeWhileTheMenuIsShownWaitsUntilTheMenuHasClosed)
     ASSERT_TRUE(f.Defined());
     int itemsWhileShown = 0;
     int driveCountWhileShown = 0;
-    g_whileShown = [&] {
+    CloseNextMenuOnOpen([&] {
         BroadcastVolumeChange('F', true, 0);
         itemsWhileShown = ::GetMenuItemCount(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
         driveCountWhileShown = dlg->m_driveCount;
-    };
-    g_whileShownHook = ::SetWindowsHookExA(WH_MSGFILTER, WhileShownHook, nullptr,
-                                           ::GetCurrentThreadId());
-    ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
+    });
     drives.Forget();
     RightClick();
 

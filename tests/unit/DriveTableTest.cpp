@@ -3,6 +3,7 @@
 // media-removal request with error 50.
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
+#include "support/TrayMenuItems.h"
 
 #include "res/resource.h"
 #include "tray/SystemTray.h"
@@ -80,26 +81,7 @@ TEST_F(DriveTableTest, DriveItemsComeFirstInDriveOrderAboveTheTemplatesItems)
     EXPECT_EQ(0, dlg->m_driveLocked[1]);
 
     HMENU popup = Popup(dlg);
-    const struct {
-        UINT id;
-        const char* text;
-    } items[] = {{ID_DRIVE_FIRST, "D:\\"},
-                 {ID_DRIVE_FIRST + 1, "E:\\"},
-                 {0, ""},
-                 {ID_TRAY_LOCKALL, "Lock All Drives"},
-                 {ID_TRAY_UNLOCKALL, "Unlock All Drives"},
-                 {0, ""},
-                 {ID_TRAY_SETTINGS, "Settings..."},
-                 {ID_TRAY_DONATE, "Donate..."},
-                 {ID_TRAY_EXIT, "Exit"}};
-    ASSERT_EQ(9, ::GetMenuItemCount(popup));
-    for (int i = 0; i < 9; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(items[i].id, ::GetMenuItemID(popup, i));
-        EXPECT_EQ(items[i].text, MenuItemText(popup, i));
-        EXPECT_EQ(items[i].id == 0, (::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) &
-                                     MF_SEPARATOR) != 0);
-    }
+    EXPECT_EQ(DriveItems({"D:\\", "E:\\"}) + CommandItems(), ItemsOf(popup));
 
     // Opened, the drive items show what choosing them does and keep their commands.
     EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));

@@ -2,6 +2,7 @@
 // driven by real messages. Openings go to a stand-in that counts them and chooses their
 // outcome, except where a test opens through the real shell.
 #include "support/BrowserRecorder.h"
+#include "support/ScopedOverride.h"
 #include "support/SettingsDialogFixture.h"
 
 #include "hyperlink/HyperLink.h"
@@ -24,7 +25,7 @@ const DWORD kFocusOnClick = CHyperLink::LKS_FOCUSONCLICK;
 const DWORD kNoActiveColour = CHyperLink::LKS_NOACTIVECOLOUR;
 
 std::vector<std::string> g_openings; // the targets, in order
-int g_openResult = 42;
+int g_openResult = 0; // what the stand-in returns: set by each test's fixture
 
 int RecordOpening(const char* target, int showCommand)
 {
@@ -56,16 +57,15 @@ class HyperLinkTest : public SettingsDialogTest {
 protected:
     void SetUp() override
     {
-        g_pfnOpenLinkTarget = RecordOpening;
         SettingsDialogTest::SetUp();
         link = &dlg->m_link;
         g_openings.clear();
     }
-    void TearDown() override
-    {
-        SettingsDialogTest::TearDown();
-        g_pfnOpenLinkTarget = OpenLinkTarget;
-    }
+
+    // Openings go to the stand-in, which reports success, until the test says otherwise; both
+    // come back after the dialog has gone.
+    ScopedOverride<decltype(g_pfnOpenLinkTarget)> opener{g_pfnOpenLinkTarget, RecordOpening};
+    ScopedOverride<int> openResult{g_openResult, 42};
 
     // The extent of the link's text in the font it draws with.
     SIZE TextExtent()

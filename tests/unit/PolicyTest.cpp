@@ -4,6 +4,7 @@
 #include "support/FakeDrives.h"
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
+#include "support/TrayMenuItems.h"
 
 #include "drives/Policy.h"
 #include "drives/PolicyNames.h"
@@ -93,21 +94,6 @@ TEST(PolicyRead, OnlyAWholeDwordOfZeroOrOneCountsAndTheMachineWins)
         << "a machine value of the wrong type is not configured: the user's counts";
 }
 
-struct ShownItem {
-    std::string text;
-    UINT id;
-    bool grayed;
-    bool operator==(const ShownItem& other) const
-    {
-        return text == other.text && id == other.id && grayed == other.grayed;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const ShownItem& item)
-{
-    return out << '"' << item.text << "\" " << item.id << (item.grayed ? " grayed" : "");
-}
-
 // Policies written before each start of the dialog.
 class PolicyTest : public SettingsDialogTest {
 protected:
@@ -128,46 +114,19 @@ protected:
         ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area));
     }
 
-    // Every item of the tray menu as the user sees it when it opens (separators as "-").
-    std::vector<ShownItem> ShownMenu()
+    // Every item of the tray menu as the user sees it when it opens.
+    MenuItems ShownMenu()
     {
         CloseNextMenuOnOpen();
         ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
-        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
-        std::vector<ShownItem> items;
-        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            const UINT state = ::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
-            if ((state & MF_SEPARATOR) != 0)
-                items.push_back({"-", 0, false});
-            else
-                items.push_back({MenuItemText(popup, i), ::GetMenuItemID(popup, i),
-                                 (state & MF_GRAYED) != 0});
-        }
-        return items;
-    }
-
-    static std::vector<ShownItem> Commands(bool lockAllGrayed, bool unlockAllGrayed)
-    {
-        return {{"-", 0, false},
-                {"Lock All Drives", ID_TRAY_LOCKALL, lockAllGrayed},
-                {"Unlock All Drives", ID_TRAY_UNLOCKALL, unlockAllGrayed},
-                {"-", 0, false},
-                {"Settings...", ID_TRAY_SETTINGS, false},
-                {"Donate...", ID_TRAY_DONATE, false},
-                {"Exit", ID_TRAY_EXIT, false}};
-    }
-
-    static std::vector<ShownItem> Join(std::vector<ShownItem> head, const std::vector<ShownItem>& tail)
-    {
-        head.insert(head.end(), tail.begin(), tail.end());
-        return head;
+        return ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
     }
 
     PolicyKeys keys;
     FakeDrives drives;
 };
 
-const ShownItem kNote = {"Drive locks are managed by your administrator", ID_TRAY_POLICYNOTE, true};
+const MenuItem kNote = {"Drive locks are managed by your administrator", ID_TRAY_POLICYNOTE, true};
 
 TEST_F(PolicyTest, LockAllDrivesOnLocksEveryDriveAtStartAndGreysEveryUnlock)
 {
@@ -180,10 +139,10 @@ TEST_F(PolicyTest, LockAllDrivesOnLocksEveryDriveAtStartAndGreysEveryUnlock)
     EXPECT_FALSE(drives.EjectWorks("E:"));
     EXPECT_EQ(0u, ReadRegistryValue(kProgramKey, "D:").AsDword()) << "the user's choice stays";
     EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists);
-    EXPECT_EQ(Join({{"Unlock drive D:", ID_DRIVE_FIRST, true},
+    EXPECT_EQ((MenuItems{{"Unlock drive D:", ID_DRIVE_FIRST, true},
                     {"Unlock drive E:", ID_DRIVE_FIRST + 1, true},
-                    kNote},
-                   Commands(false, true)),
+                    kNote} +
+                   CommandItems(false, true)),
               ShownMenu());
 
     drives.Forget();
@@ -202,10 +161,10 @@ TEST_F(PolicyTest, LockAllDrivesOffUnlocksAtStartAndGreysEveryLock)
     EXPECT_EQ((Requests{"D:0", "E:0"}), drives.RemovalRequests());
     EXPECT_TRUE(drives.EjectWorks("D:"));
     EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword()) << "the user's choice stays";
-    EXPECT_EQ(Join({{"Lock drive D:", ID_DRIVE_FIRST, true},
+    EXPECT_EQ((MenuItems{{"Lock drive D:", ID_DRIVE_FIRST, true},
                     {"Lock drive E:", ID_DRIVE_FIRST + 1, true},
-                    kNote},
-                   Commands(true, false)),
+                    kNote} +
+                   CommandItems(true, false)),
               ShownMenu());
 
     drives.Forget();
@@ -217,9 +176,9 @@ TEST_F(PolicyTest, LockAllDrivesOffUnlocksAtStartAndGreysEveryLock)
 TEST_F(PolicyTest, NewPoliciesApplyWhenWindowsSaysSoAndTheUserDecidesOnceTheyAreGone)
 {
     StartDialog();
-    EXPECT_EQ(Join({{"Lock drive D:", ID_DRIVE_FIRST, false},
-                    {"Lock drive E:", ID_DRIVE_FIRST + 1, false}},
-                   Commands(false, false)),
+    EXPECT_EQ((MenuItems{{"Lock drive D:", ID_DRIVE_FIRST, false},
+                    {"Lock drive E:", ID_DRIVE_FIRST + 1, false}} +
+                   CommandItems(false, false)),
               ShownMenu());
 
     SetPolicy(HKEY_CURRENT_USER, kPolicyLockAllDrives, 1);
@@ -234,9 +193,9 @@ TEST_F(PolicyTest, NewPoliciesApplyWhenWindowsSaysSoAndTheUserDecidesOnceTheyAre
     drives.Forget();
     PolicyChanged();
     EXPECT_TRUE(drives.requests.empty()) << "the drives stay as they are";
-    EXPECT_EQ(Join({{"Unlock drive D:", ID_DRIVE_FIRST, false},
-                    {"Unlock drive E:", ID_DRIVE_FIRST + 1, false}},
-                   Commands(false, false)),
+    EXPECT_EQ((MenuItems{{"Unlock drive D:", ID_DRIVE_FIRST, false},
+                    {"Unlock drive E:", ID_DRIVE_FIRST + 1, false}} +
+                   CommandItems(false, false)),
               ShownMenu());
     Command(ID_DRIVE_FIRST);
     EXPECT_TRUE(drives.EjectWorks("D:"));

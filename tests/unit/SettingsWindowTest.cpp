@@ -1,6 +1,7 @@
 // The settings window: its template as the dialog manager built it, and what its commands
 // store and open.
 #include "support/BrowserRecorder.h"
+#include "support/DialogTemplate.h"
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
 
@@ -14,34 +15,8 @@ namespace {
 
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-struct ControlLayout {
-    int id;
-    const char* className;
-    const char* text;
-    DWORD style; // the control's kind and the flags that matter to the user
-    RECT units;  // x, y, width, height in dialog units
-};
-
+// The bits of a control's style that the user sees: its kind, and whether Tab stops at it.
 const DWORD kStyleMask = 0xFFFF | WS_TABSTOP | WS_GROUP;
-
-const ControlLayout kControls[] = {
-    {1001, "Button", "Automatically start Vexa when Windows starts", BS_AUTOCHECKBOX | WS_TABSTOP, {19, 25, 155, 10}},
-    {-1, "Button", " About Vexa ", BS_GROUPBOX, {7, 125, 178, 60}},
-    {-1, "Static", nullptr, SS_ICON, {16, 143, 20, 20}},
-    {-1, "Static", "Vexa version 1.0", SS_LEFT | SS_NOPREFIX | WS_GROUP, {49, 137, 102, 8}},
-    {-1, "Static", "Copyright (C) 2026 Brindle Corporation", SS_LEFT | WS_GROUP, {49, 149, 100, 8}},
-    {-1, "Static", "All rights are all right.", SS_LEFT | SS_NOPREFIX | WS_GROUP, {49, 159, 95, 8}},
-    {-1, "Button", " Program Settings ", BS_GROUPBOX, {7, 7, 178, 36}},
-    {1002, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, {135, 192, 50, 14}},
-    {1003, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, {81, 192, 50, 14}},
-    {1006, "Static", "https://www.brindle.example/vexa/", SS_LEFT | SS_NOPREFIX | WS_GROUP, {49, 171, 84, 8}},
-    {-1, "Button", " Donate ", BS_GROUPBOX, {7, 49, 178, 69}},
-    {-1, "Static",
-     "Vexa is a freeware, but if you like it, please consider a small donation to the developer. "
-     "$3 or $5 or $10, whatever you think this program is worth for you.",
-     SS_LEFT | WS_GROUP, {19, 62, 160, 28}},
-    {1004, "Button", "Donate via PayPal", BS_PUSHBUTTON | WS_TABSTOP, {46, 95, 100, 14}},
-};
 
 std::string RunValue()
 {
@@ -68,58 +43,69 @@ protected:
 
     HWND Window() const { return dlg->m_hWnd; }
     void Command(WPARAM command) { ::SendMessageA(Window(), WM_COMMAND, command, 0); }
-    void Click(int id) { ::SendMessageA(::GetDlgItem(Window(), id), BM_CLICK, 0, 0); }
+    void Click(int id) { PressButton(Window(), id); }
     bool Ticked() const { return ::IsDlgButtonChecked(Window(), IDC_AUTOSTART) == BST_CHECKED; }
 };
 
-TEST_F(SettingsWindowTest, TemplateBuildsEveryControlInTabOrder)
+TEST_F(SettingsWindowTest, TheWindowIsItsTemplateWithTheControlsInTabOrder)
 {
+    const DialogTemplate layout = LoadDialogTemplate(IDD_SETTINGS);
+    ASSERT_EQ(13u, layout.items.size()) << "the template could not be read";
     HWND window = Window();
-    EXPECT_EQ("Vexa Settings", WindowText(window));
-    const LONG style = ::GetWindowLongA(window, GWL_STYLE);
-    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
-              style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_MINIMIZEBOX |
-                       WS_MAXIMIZEBOX | WS_THICKFRAME));
-    EXPECT_NE(0, ::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(layout.caption, WindowText(window));
+    const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_MINIMIZEBOX |
+                        WS_MAXIMIZEBOX | WS_THICKFRAME;
+    EXPECT_EQ(layout.style & frame, static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)) & frame);
+    EXPECT_EQ(layout.exStyle & WS_EX_APPWINDOW,
+              static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_APPWINDOW);
     RECT client;
     ::GetClientRect(window, &client);
-    RECT size = {0, 0, 192, 213};
+    RECT size = {0, 0, layout.units.right, layout.units.bottom};
     ::MapDialogRect(window, &size);
     EXPECT_EQ(size.right, client.right);
     EXPECT_EQ(size.bottom, client.bottom);
 
+    // Each control of the template, in its order (the order Tab goes through them), where the
+    // template put it; the icon sizes itself, and the link fits itself to its text. The
+    // dialog manager converts position and size separately, each rounded on its own.
     HWND control = ::GetWindow(window, GW_CHILD);
-    for (const ControlLayout& layout : kControls) {
-        SCOPED_TRACE(layout.text != nullptr ? layout.text : "icon");
+    for (const DialogTemplateItem& item : layout.items) {
+        SCOPED_TRACE(item.text.empty() ? item.className : item.text);
         ASSERT_NE(nullptr, control);
-        EXPECT_EQ(layout.id, ::GetDlgCtrlID(control) == 0xFFFF ? -1 : ::GetDlgCtrlID(control));
-        EXPECT_EQ(layout.className, ClassName(control));
-        if (layout.text != nullptr) {
-            EXPECT_EQ(layout.text, WindowText(control));
+        EXPECT_EQ(item.id, ::GetDlgCtrlID(control) == 0xFFFF ? -1 : ::GetDlgCtrlID(control));
+        EXPECT_STRCASEEQ(item.className.c_str(), ClassName(control).c_str());
+        if (!item.text.empty()) {
+            EXPECT_EQ(item.text, WindowText(control));
         }
-        EXPECT_EQ(layout.style, static_cast<DWORD>(::GetWindowLongA(control, GWL_STYLE)) & kStyleMask);
+        EXPECT_EQ(item.style & kStyleMask,
+                  static_cast<DWORD>(::GetWindowLongA(control, GWL_STYLE)) & kStyleMask);
         EXPECT_TRUE(::IsWindowVisible(control) || !::IsWindowVisible(window));
 
-        // Where the template put it; the icon sizes itself, and the link fits itself to its text.
-        // The dialog manager converts position and size separately, each rounded on its own.
-        RECT mapped = layout.units;
+        RECT mapped = item.units;
         ::MapDialogRect(window, &mapped);
-        const RECT expected = {mapped.left, mapped.top, mapped.left + mapped.right,
-                               mapped.top + mapped.bottom};
         RECT actual;
         ::GetWindowRect(control, &actual);
         ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&actual), 2);
-        EXPECT_EQ(expected.left, actual.left);
-        EXPECT_EQ(expected.top, actual.top);
-        if (layout.style != SS_ICON && layout.id != IDC_HOMEPAGE) {
-            EXPECT_EQ(expected.right, actual.right);
-            EXPECT_EQ(expected.bottom, actual.bottom);
+        EXPECT_EQ(mapped.left, actual.left);
+        EXPECT_EQ(mapped.top, actual.top);
+        if ((item.style & SS_TYPEMASK) != SS_ICON && item.id != IDC_HOMEPAGE) {
+            EXPECT_EQ(mapped.left + mapped.right, actual.right);
+            EXPECT_EQ(mapped.top + mapped.bottom, actual.bottom);
         }
         control = ::GetWindow(control, GW_HWNDNEXT);
     }
     EXPECT_EQ(nullptr, control);
 
-    // Enter presses OK.
+    // What the user reaches with Tab, in order, and what Enter presses.
+    std::vector<int> stops;
+    HWND first = ::GetNextDlgTabItem(window, nullptr, FALSE);
+    for (HWND stop = first; stop != nullptr && stops.size() < layout.items.size();) {
+        stops.push_back(::GetDlgCtrlID(stop));
+        stop = ::GetNextDlgTabItem(window, stop, FALSE);
+        if (stop == first)
+            break;
+    }
+    EXPECT_EQ((std::vector<int>{IDC_AUTOSTART, IDC_CANCEL, IDC_OK, IDC_DONATE}), stops);
     EXPECT_EQ(MAKELRESULT(IDC_OK, DC_HASDEFID), ::SendMessageA(window, DM_GETDEFID, 0, 0));
 }
 
@@ -199,9 +185,9 @@ TEST_F(SettingsWindowTest, BothDonationCommandsOpenTheDonationPage)
     Command(ID_TRAY_SETTINGS);
     Click(IDC_DONATE);
 
-    const std::string expected = BrowserRecorder::Program() +
-                                 " \"https://www.paypal.com/xclick/business=donate@brindle.example"
-                                 "&no_shipping=1&item_name=Vexa+Donation\"";
+    const std::string expected = WebBrowserOverride::CommandLineFor(
+        "https://www.paypal.com/xclick/business=donate@brindle.example"
+        "&no_shipping=1&item_name=Vexa+Donation");
     EXPECT_EQ((std::vector<std::string>{expected, expected}), browser.CommandLines(2));
 }
 

@@ -2,6 +2,7 @@
 // records the commands the icon sends it.
 #include "support/ShellRecorder.h"
 #include "support/TestSupport.h"
+#include "support/TrayMenuItems.h"
 
 #include "app/LockerApp.h"
 #include "framework/WndClass.h"
@@ -131,18 +132,8 @@ TEST_F(SystemTrayTest, RightClickShowsEntryTextsOverTheDriveItemsAndTheDefaultIt
 
     EXPECT_EQ(1, RightClick());
 
-    const char* texts[] = {"Lock drive D:",   "E:\\",        "Unlock drive F:", "",
-                           "Lock All Drives", "Unlock All Drives", "",         "Settings...",
-                           "Donate...",       "Exit"};
-    const UINT ids[] = {ID_DRIVE_FIRST,  ID_DRIVE_FIRST + 1, ID_DRIVE_FIRST + 2, 0,
-                        ID_TRAY_LOCKALL, ID_TRAY_UNLOCKALL,  0,                  ID_TRAY_SETTINGS,
-                        ID_TRAY_DONATE,  ID_TRAY_EXIT};
-    ASSERT_EQ(10, ::GetMenuItemCount(popup));
-    for (int i = 0; i < 10; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(texts[i], MenuItemText(popup, i));
-        EXPECT_EQ(ids[i], ::GetMenuItemID(popup, i));
-    }
+    EXPECT_EQ(DriveItems({"Lock drive D:", "E:\\", "Unlock drive F:"}) + CommandItems(),
+              ItemsOf(popup));
     // A re-texted item is a plain text item again.
     EXPECT_EQ(0u, ::GetMenuState(popup, 0, MF_BYPOSITION) & MF_CHECKED);
     EXPECT_EQ(static_cast<UINT>(ID_TRAY_SETTINGS), ::GetMenuDefaultItem(popup, FALSE, 0));
@@ -161,8 +152,7 @@ TEST_F(SystemTrayTest, MenuWithoutEntryTextsOpensAsLoadedWithTheStoredDefault)
     Install();
     EXPECT_EQ(1, RightClick());
     HMENU popup = Popup();
-    ASSERT_EQ(7, ::GetMenuItemCount(popup));
-    EXPECT_EQ("Lock All Drives", MenuItemText(popup, 1));
+    EXPECT_EQ(CommandItems(), ItemsOf(popup));
     EXPECT_EQ(static_cast<UINT>(ID_TRAY_SETTINGS), ::GetMenuDefaultItem(popup, FALSE, 0));
 }
 
