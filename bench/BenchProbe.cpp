@@ -191,6 +191,9 @@ int Cycle(const Profile& profile, DWORD id, int count, const std::string& only)
         HWND menu = nullptr;
         if (!WaitFor([&] { return (menu = ShownMenu(id)) != nullptr; }, 10000))
             Fail("the tray menu did not open");
+        // Drawn every time, as the user sees it: the program's work does not depend on how
+        // soon the probe closes the menu again.
+        ::UpdateWindow(menu);
         ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         if (!WaitFor([&] { return ShownMenu(id) == nullptr; }, 10000))
             Fail("the tray menu did not close");
@@ -201,6 +204,7 @@ int Cycle(const Profile& profile, DWORD id, int count, const std::string& only)
         ::SendMessageA(settings, WM_COMMAND, profile.settingsCommand, 0);
         if (!::IsWindowVisible(settings))
             Fail("the settings command did not show the settings window");
+        ::RedrawWindow(settings, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         ::SendMessageA(settings, WM_CLOSE, 0, 0);
         if (::IsWindowVisible(settings))
             Fail("closing the settings window did not hide it");
