@@ -14,8 +14,8 @@ public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
 
     // Creates the dialog window from the template. An exception of OnDialogWindowCreated or
-    // OnInitDialog comes out of here, once the dialog manager has returned; the window then still exists, and goes with
-    // the object. Refer to CreateDialogParamA.
+    // OnInitDialog comes out of here, once the dialog manager has returned; the window then
+    // still exists, and goes with the object. Refer to CreateDialogParamA.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
     // Runs the data exchange: FALSE fills the controls, TRUE reads them back.
