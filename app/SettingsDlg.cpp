@@ -66,6 +66,18 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx)
     DDX_Control(dx, IDC_HOMEPAGE, m_link);
 }
 
+void CSettingsDlg::OnDialogWindowCreated()
+{
+    // The icon comes first, as soon as the window exists: the icon is what the user waits for
+    // at start, and the template's controls, the link's font, size, cursor and tooltip and the
+    // window's icon take longer than the icon itself. All of it is still set up before the
+    // program handles its first message; a click on the icon meanwhile waits in the queue.
+    m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
+    m_pTray = std::make_unique<CSystemTray>();
+    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon, IDR_TRAYMENU);
+    m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
+}
+
 BOOL CSettingsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
@@ -82,11 +94,6 @@ BOOL CSettingsDlg::OnInitDialog()
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-
-    m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
-    m_pTray = std::make_unique<CSystemTray>();
-    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon, IDR_TRAYMENU);
-    m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
 
     m_policies = ReadPolicies();
     LoadSettings();

@@ -75,6 +75,8 @@ protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
     void DoDataExchange(CDataExchange* dx) override;
     void PostNcDestroy() override;
+    // The tray icon with its menu, the settings command as the default item (m_pTray).
+    void OnDialogWindowCreated() override;
     BOOL OnInitDialog() override;
 
     LRESULT OnSysCommand(WPARAM wparam, LPARAM lparam);

@@ -74,11 +74,19 @@ INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM)
         wnd->Attach(hwnd);
         wnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
-    }
-    if (message == WM_INITDIALOG && wnd != nullptr) {
         // Called from inside the dialog manager, which no exception may cross: Create throws it
         // again once the dialog manager has returned.
         CDialog* dialog = static_cast<CDialog*>(wnd);
+        try {
+            dialog->OnDialogWindowCreated();
+        } catch (...) {
+            dialog->m_initFailure = std::current_exception();
+        }
+    }
+    if (message == WM_INITDIALOG && wnd != nullptr) {
+        CDialog* dialog = static_cast<CDialog*>(wnd);
+        if (dialog->m_initFailure)
+            return FALSE; // the creation failed already
         try {
             return dialog->OnInitDialog();
         } catch (...) {

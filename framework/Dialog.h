@@ -13,9 +13,9 @@ class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
 
-    // Creates the dialog window from the template. An exception of OnInitDialog comes out of
-    // here, once the dialog manager has returned; the window then still exists, and goes with
-    // the object. Refer to CreateDialogParamA.
+    // Creates the dialog window from the template. An exception of OnDialogWindowCreated or
+    // OnInitDialog comes out of here, once the dialog manager has returned; the window then
+    // still exists, and goes with the object. Refer to CreateDialogParamA.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
     // Runs the data exchange: FALSE fills the controls, TRUE reads them back.
@@ -33,6 +33,13 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
+    // The dialog window exists and is attached, its controls not yet: a template that names a
+    // font first gives the window that font, before the dialog manager creates the controls.
+    // Without a font in the template this comes right before OnInitDialog. What should be
+    // ready soonest, before the controls and their set-up, can be started here. An exception
+    // ends the creation as one of OnInitDialog does, and OnInitDialog is not called.
+    virtual void OnDialogWindowCreated() {}
+
     // WM_INITDIALOG: the data exchange attaches and fills the controls. The result tells the
     // dialog manager whether to give the focus to the first control.
     virtual BOOL OnInitDialog();
@@ -50,7 +57,7 @@ private:
 
     UINT m_templateId;
     CWnd* m_pParentWnd;
-    std::exception_ptr m_initFailure; // what OnInitDialog threw, until Create throws it again
+    std::exception_ptr m_initFailure; // what the set-up threw, until Create throws it again
 };
 
 // The dialog procedure of every CDialog.
