@@ -5,9 +5,10 @@
 // The library's versions all live in one object file that also raises every other error of the
 // library, and throws std::logic_error and its kin, which carry a reference-counted string of
 // their own: linking them pulls in that whole second string implementation, the formatting of
-// their messages and further exception classes, about 50 KB that Vexa never otherwise uses. The exceptions thrown here are std::exception's with the library's own
-// message (or std::bad_alloc for an allocation), so the program's boundaries report them as
-// before (AfxReportException shows what() in the message box).
+// their messages and further exception classes, about 50 KB that Vexa never otherwise uses.
+// The exceptions thrown here are std::exception's with the library's own message (or
+// std::bad_alloc for an allocation), so the program's boundaries report them as before
+// (AfxReportException shows what() in the message box).
 //
 // Only Vexa.exe links this file. Should the program ever need another of the library's errors,
 // the linker takes the library's object file for it and refuses the link with duplicate
