@@ -51,13 +51,6 @@ done
 . scripts/wine-env.sh
 vexa_env_start
 
-# One virtual Wine desktop for every window of the prefix: without it, each show and hide of a
-# top-level window waits for a window manager that Xvfb does not have, a second at a time.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Bench /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Bench /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
-wineserver -k
-wineserver -w
-
 # The programs run from a folder of this prefix alone, so that their Wine processes are known
 # by their command lines and this prefix, and by nothing else.
 bench_dir=$WINEPREFIX/drive_c/bench

@@ -3,6 +3,7 @@
 // detaches and cleans up; a dialog's initialisation hands its exception to the code that
 // created the dialog; the entry point reports what reaches it and ends with a failure code, as
 // it does when the platform stops delivering messages.
+#include "support/ScopedOverride.h"
 #include "support/TestSupport.h"
 
 #include "app/LockerApp.h"
@@ -154,22 +155,6 @@ public:
     }
 };
 
-// Puts a stand-in in front of the message loop's GetMessageA for the life of the object.
-class GetMessageStandIn {
-public:
-    explicit GetMessageStandIn(BOOL(WINAPI* standIn)(LPMSG, HWND, UINT, UINT))
-        : m_saved(g_pfnGetMessage)
-    {
-        g_pfnGetMessage = standIn;
-    }
-    ~GetMessageStandIn() { g_pfnGetMessage = m_saved; }
-    GetMessageStandIn(const GetMessageStandIn&) = delete;
-    GetMessageStandIn& operator=(const GetMessageStandIn&) = delete;
-
-private:
-    BOOL(WINAPI* m_saved)(LPMSG, HWND, UINT, UINT);
-};
-
 BOOL WINAPI FailingGetMessage(LPMSG, HWND, UINT, UINT)
 {
     ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -196,7 +181,7 @@ TEST(FrameworkBoundaryTest, TheMessageLoopEndsWithItsExitCodeOnQuitAndWithAFailu
     EXPECT_EQ(5, app.Run()) << "WM_QUIT: the exit code is ExitInstance's";
     EXPECT_EQ(1, app.exits);
 
-    GetMessageStandIn failing(FailingGetMessage);
+    const ScopedOverride<decltype(g_pfnGetMessage)> failing(g_pfnGetMessage, FailingGetMessage);
     MessageBoxCatcher catcher;
     EXPECT_EQ(kExitFailure, app.Run());
     EXPECT_EQ(2, app.exits) << "clean-up still runs";
