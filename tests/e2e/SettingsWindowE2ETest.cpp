@@ -41,7 +41,6 @@ void ClickAt(int x, int y)
 
 TEST_F(SettingsWindowE2E, AutostartRegistersTheRunningExecutableWhateverTheWorkingDirectory)
 {
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Vexa");
     VexaProcess vexa("C:\\"); // as after an automatic start: not Vexa's own folder
     ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
     HWND settings = vexa.SettingsWindow();

@@ -14,7 +14,6 @@
 #include <dbt.h>
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace {
