@@ -13,13 +13,17 @@
 #                  settings window, less those after 10 of each
 #   exe_bytes      the stripped release executables of both architectures
 #
+# The start time also gets a second ratio, steadier on a shared machine: the median over the
+# sets of three starts, one of each program right after the other, of Vexa's ratio within the
+# set.
+#
 # The table is also written as CSV: build/bench/summary.csv (every run in runs.csv, every start
 # in icons.csv, the machine in machine.txt). It only reports: nothing here passes or fails on a
 # figure.
 #
 #   --rounds N   measured rounds after the warm-up (default 7, at least 7 for the README)
-#   --starts N   further starts of each program in each round that only time the icon
-#                (default 3): the start time varies most, and gets the most samples
+#   --starts N   further sets of starts in each round that only time the icon (default 3):
+#                the start time varies most, and gets the most samples
 #   --no-build   use the executables already built
 set -euo pipefail
 shopt -s inherit_errexit
@@ -118,25 +122,29 @@ run_one() {
 }
 
 programs=("BareTray.exe bare" "BareTrayV6.exe bare" "Vexa.exe vexa")
+# Alternating order, so that no program always follows the same other one.
+order_of() { if [ $(($1 % 2)) = 0 ]; then echo 0 1 2; else echo 2 1 0; fi; }
 runs=$out/runs.csv
 echo "round,program,icon_ms,private_kib,idle_switches,growth_kib" >"$runs"
+# Every start, by round and set: a set is one start of each of the three programs, one right
+# after the other, so that its ratios compare starts made under the same load of the machine.
 icons=$out/icons.csv
-echo "round,program,icon_ms" >"$icons"
+echo "round,set,program,icon_ms" >"$icons"
 for round in $(seq 0 "$rounds"); do
-  # Alternating order, so that neither program always follows the other.
-  order=(0 1 2)
-  [ $((round % 2)) = 1 ] && order=(2 1 0)
-  for i in "${order[@]}"; do
+  label="round $round"
+  [ "$round" = 0 ] && label="warm-up"
+  for i in $(order_of "$round"); do
     read -r exe kind <<<"${programs[$i]}"
     figures=$(run_one "$exe" "$kind")
-    label="round $round"
-    [ "$round" = 0 ] && label="warm-up"
     echo "  $label: ${exe%.exe} $figures (icon_ms private_kib idle_switches growth_kib)" >&2
     [ "$round" = 0 ] || echo "$round,${exe%.exe},${figures// /,}" >>"$runs"
-    [ "$round" = 0 ] || echo "$round,${exe%.exe},${figures%% *}" >>"$icons"
-    for _ in $(seq "$starts"); do
+    [ "$round" = 0 ] || echo "$round,0,${exe%.exe},${figures%% *}" >>"$icons"
+  done
+  for set in $(seq "$starts"); do
+    for i in $(order_of $((round + set))); do
+      read -r exe kind <<<"${programs[$i]}"
       icon=$(time_start "$exe" "$kind")
-      [ "$round" = 0 ] || echo "$round,${exe%.exe},$icon" >>"$icons"
+      [ "$round" = 0 ] || echo "$round,$set,${exe%.exe},$icon" >>"$icons"
     done
   done
 done
@@ -177,12 +185,28 @@ for arch in ["i686", "x86_64"]:
 def ratio(a, b):
     return "" if b == 0 else "%.2f" % (a / b)
 
+# The start time moves with the load of the shared machine from one minute to the next; the
+# ratio within each set of three starts made one right after the other moves much less.
+sets = {}
+for r in icons:
+    sets.setdefault((r["round"], r["set"]), {})[r["program"]] = float(r["icon_ms"])
+def set_ratios(base):
+    return sorted(s["Vexa"] / s[base] for s in sets.values() if len(s) == 3 and s[base] > 0)
+def quartiles(values):
+    if len(values) < 2:
+        return (values[0],) * 3 if values else (0, 0, 0)
+    q = statistics.quantiles(values, n=4)
+    return (q[0], statistics.median(values), q[2])
+paired = {base: quartiles(set_ratios(base)) for base in ["BareTray", "BareTrayV6"]}
+
 with open(summary_path, "w", newline="") as f:
     w = csv.writer(f)
     w.writerow(["metric", "unit", "bare", "bare_v6", "vexa", "vexa_per_bare", "vexa_per_bare_v6"])
     for metric, unit, med in rows:
         w.writerow([metric, unit] + ["%g" % med[p] for p in programs] +
                    [ratio(med["Vexa"], med["BareTray"]), ratio(med["Vexa"], med["BareTrayV6"])])
+    w.writerow(["icon_ms_set_ratio", "median of sets", "", "", ""] +
+               ["%.2f" % paired[base][1] for base in ["BareTray", "BareTrayV6"]])
 
 print(open(machine_path).read().rstrip())
 print()
@@ -193,6 +217,12 @@ print("-" * len(head))
 for metric, unit, med in rows:
     print("%-20s %-9s %12g %12g %12g %10s %12s" % (metric, unit, med["BareTray"], med["BareTrayV6"],
           med["Vexa"], ratio(med["Vexa"], med["BareTray"]), ratio(med["Vexa"], med["BareTrayV6"])))
+print("%-20s %-9s %12s %12s %12s %10.2f %12.2f" % ("icon_ms, set ratio", "median", "", "", "",
+      paired["BareTray"][1], paired["BareTrayV6"][1]))
+print()
+print("Start to icon, Vexa's ratio within each set of three starts made one after the other")
+print("(%d sets), quartiles: %.2f / %.2f / %.2f to bare, %.2f / %.2f / %.2f to bare+v6." %
+      ((len(set_ratios("BareTray")),) + paired["BareTray"] + paired["BareTrayV6"]))
 print()
 print("Written to %s (every run in %s, every start in %s)." % (summary_path, runs_path, icons_path))
 EOF
