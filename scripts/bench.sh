@@ -194,9 +194,11 @@ def ratios(metric, med):
 
 # The start time moves with the load of the shared machine from one minute to the next; the
 # ratio within each set of three starts made one right after the other moves much less.
+# Set 0 is the full runs' starts, a quarter of a minute apart: it is left out.
 sets = {}
 for r in icons:
-    sets.setdefault((r["round"], r["set"]), {})[r["program"]] = float(r["icon_ms"])
+    if r["set"] != "0":
+        sets.setdefault((r["round"], r["set"]), {})[r["program"]] = float(r["icon_ms"])
 def set_ratios(base):
     return sorted(s["Vexa"] / s[base] for s in sets.values() if len(s) == 3 and s[base] > 0)
 def quartiles(values):
@@ -212,8 +214,9 @@ with open(summary_path, "w", newline="") as f:
     for metric, unit, med in rows:
         w.writerow([metric, unit] + ["%g" % med[p] for p in programs] +
                    ratios(metric, med))
-    w.writerow(["icon_ms_set_ratio", "median of sets", "", "", ""] +
-               ["%.2f" % paired[base][1] for base in ["BareTray", "BareTrayV6"]])
+    if sets:
+        w.writerow(["icon_ms_set_ratio", "median of sets", "", "", ""] +
+                   ["%.2f" % paired[base][1] for base in ["BareTray", "BareTrayV6"]])
 
 print(open(machine_path).read().rstrip())
 print()
@@ -224,12 +227,13 @@ print("-" * len(head))
 for metric, unit, med in rows:
     print("%-20s %-9s %12g %12g %12g %10s %12s" % ((metric, unit, med["BareTray"], med["BareTrayV6"],
           med["Vexa"]) + tuple(ratios(metric, med))))
-print("%-20s %-9s %12s %12s %12s %10.2f %12.2f" % ("icon_ms, set ratio", "median", "", "", "",
-      paired["BareTray"][1], paired["BareTrayV6"][1]))
-print()
-print("Start to icon, Vexa's ratio within each set of three starts made one after the other")
-print("(%d sets), quartiles: %.2f / %.2f / %.2f to bare, %.2f / %.2f / %.2f to bare+v6." %
-      ((len(set_ratios("BareTray")),) + paired["BareTray"] + paired["BareTrayV6"]))
+if sets:
+    print("%-20s %-9s %12s %12s %12s %10.2f %12.2f" % ("icon_ms, set ratio", "median", "", "", "",
+          paired["BareTray"][1], paired["BareTrayV6"][1]))
+    print()
+    print("Start to icon, Vexa's ratio within each set of three starts made one after the other")
+    print("(%d sets), quartiles: %.2f / %.2f / %.2f to bare, %.2f / %.2f / %.2f to bare+v6." %
+          ((len(set_ratios("BareTray")),) + paired["BareTray"] + paired["BareTrayV6"]))
 print()
 print("Written to %s (every run in %s, every start in %s)." % (summary_path, runs_path, icons_path))
 EOF
