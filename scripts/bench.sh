@@ -14,8 +14,8 @@
 #   exe_bytes      the stripped release executables of both architectures
 #
 # The start time also gets a second ratio, steadier on a shared machine: the median over the
-# sets of three starts, one of each program right after the other, of Vexa's ratio within the
-# set.
+# sets of three timing-only starts, one of each program right after the other, of Vexa's ratio
+# within the set.
 #
 # The table is also written as CSV: build/bench/summary.csv (every run in runs.csv, every start
 # in icons.csv, the machine in machine.txt). It only reports: nothing here passes or fails on a
