@@ -121,6 +121,7 @@ run_one() {
   echo "$(awk '/^icon_ms/ {print $2}' <<<"$started") $mem $((cs1 - cs0)) $((mem200 - mem10))"
 }
 
+started=$(date -u '+%Y-%m-%d %H:%M')
 programs=("BareTray.exe bare" "BareTrayV6.exe bare" "Vexa.exe vexa")
 # Alternating order, so that no program always follows the same other one.
 order_of() { if [ $(($1 % 2)) = 0 ]; then echo 0 1 2; else echo 2 1 0; fi; }
@@ -153,7 +154,7 @@ done
   echo "cpu: $(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)"
   echo "cores: $(nproc)"
   echo "wine: $(wine --version 2>/dev/null)"
-  echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "date: $started to $(date -u '+%H:%M') UTC"
   echo "rounds: $rounds (after one warm-up), $((starts + 1)) starts of each program per round"
 } >"$out/machine.txt"
 
