@@ -173,25 +173,24 @@ runs = list(csv.DictReader(open(runs_path)))
 icons = list(csv.DictReader(open(icons_path)))
 sizes = list(csv.DictReader(open(sizes_path)))
 programs = ["BareTray", "BareTrayV6", "Vexa"]
+# Each figure with whether Vexa's ratio to the bare programs means anything: counts that should
+# be zero (wake-ups, growth) are compared as they are, a ratio of a few pages of noise to another
+# says nothing.
 rows = []
-for metric, unit in [("icon_ms", "ms"), ("private_kib", "KiB"), ("idle_switches", "per 10 s"),
-                     ("growth_kib", "KiB")]:
+for metric, unit, compared in [("icon_ms", "ms", True), ("private_kib", "KiB", True),
+                               ("idle_switches", "per 10 s", False), ("growth_kib", "KiB", False)]:
     source = icons if metric == "icon_ms" else runs
-    med = {p: statistics.median(float(r[metric]) for r in source if r["program"] == p) for p in programs}
-    rows.append((metric, unit, med))
+    med = {p: statistics.median(float(r[metric]) for r in source if r["program"] == p)
+           for p in programs}
+    rows.append((metric, unit, med, compared))
 for arch in ["i686", "x86_64"]:
     med = {r["program"]: float(r["bytes"]) for r in sizes if r["arch"] == arch}
-    rows.append(("exe_bytes_" + arch, "B", med))
+    rows.append(("exe_bytes_" + arch, "B", med, True))
 
-def ratio(a, b):
-    return "" if b == 0 else "%.2f" % (a / b)
-
-# Counts that should be zero (wake-ups, growth) are compared as they are: a ratio of a few
-# pages of noise to another says nothing.
-def ratios(metric, med):
-    if metric in ("idle_switches", "growth_kib"):
+def ratios(med, compared):
+    if not compared:
         return ["", ""]
-    return [ratio(med["Vexa"], med["BareTray"]), ratio(med["Vexa"], med["BareTrayV6"])]
+    return ["%.2f" % (med["Vexa"] / med[base]) for base in ["BareTray", "BareTrayV6"]]
 
 # The start time moves with the load of the shared machine from one minute to the next; the
 # ratio within each set of three starts made one right after the other moves much less.
@@ -200,22 +199,21 @@ sets = {}
 for r in icons:
     if r["set"] != "0":
         sets.setdefault((r["round"], r["set"]), {})[r["program"]] = float(r["icon_ms"])
-def set_ratios(base):
-    return sorted(s["Vexa"] / s[base] for s in sets.values() if len(s) == 3 and s[base] > 0)
-def quartiles(values):
-    if len(values) < 2:
-        return (values[0],) * 3 if values else (0, 0, 0)
+complete = [s for s in sets.values() if len(s) == len(programs)]
+def quartiles(base):
+    values = sorted(s["Vexa"] / s[base] for s in complete)
+    if len(values) == 1:
+        return (values[0],) * 3
     q = statistics.quantiles(values, n=4)
     return (q[0], statistics.median(values), q[2])
-paired = {base: quartiles(set_ratios(base)) for base in ["BareTray", "BareTrayV6"]}
+paired = {base: quartiles(base) for base in ["BareTray", "BareTrayV6"]} if complete else {}
 
 with open(summary_path, "w", newline="") as f:
     w = csv.writer(f)
     w.writerow(["metric", "unit", "bare", "bare_v6", "vexa", "vexa_per_bare", "vexa_per_bare_v6"])
-    for metric, unit, med in rows:
-        w.writerow([metric, unit] + ["%g" % med[p] for p in programs] +
-                   ratios(metric, med))
-    if sets:
+    for metric, unit, med, compared in rows:
+        w.writerow([metric, unit] + ["%g" % med[p] for p in programs] + ratios(med, compared))
+    if paired:
         w.writerow(["icon_ms_set_ratio", "median of sets", "", "", ""] +
                    ["%.2f" % paired[base][1] for base in ["BareTray", "BareTrayV6"]])
 
@@ -225,16 +223,16 @@ head = "%-20s %-9s %12s %12s %12s %10s %12s" % ("metric (median)", "unit", "bare
                                                  "Vexa", "Vexa/bare", "Vexa/bare+v6")
 print(head)
 print("-" * len(head))
-for metric, unit, med in rows:
-    print("%-20s %-9s %12g %12g %12g %10s %12s" % ((metric, unit, med["BareTray"], med["BareTrayV6"],
-          med["Vexa"]) + tuple(ratios(metric, med))))
-if sets:
+for metric, unit, med, compared in rows:
+    print("%-20s %-9s %12g %12g %12g %10s %12s" % ((metric, unit) + tuple(med[p] for p in programs) +
+                                                   tuple(ratios(med, compared))))
+if paired:
     print("%-20s %-9s %12s %12s %12s %10.2f %12.2f" % ("icon_ms, set ratio", "median", "", "", "",
           paired["BareTray"][1], paired["BareTrayV6"][1]))
     print()
     print("Start to icon, Vexa's ratio within each set of three starts made one after the other")
     print("(%d sets), quartiles: %.2f / %.2f / %.2f to bare, %.2f / %.2f / %.2f to bare+v6." %
-          ((len(set_ratios("BareTray")),) + paired["BareTray"] + paired["BareTrayV6"]))
+          ((len(complete),) + paired["BareTray"] + paired["BareTrayV6"]))
 print()
 print("Written to %s (every run in %s, every start in %s)." % (summary_path, runs_path, icons_path))
 EOF

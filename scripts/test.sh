@@ -8,8 +8,9 @@
 #
 #   scripts/test.sh --stress   instead of the above run of ctest: two suites side by side, each
 #                              on its own display and prefix, each running the three GoogleTest
-#                              programs with --gtest_shuffle --gtest_repeat=2 (test order and state left
-#                              behind must not matter); their output goes to build/stress/
+#                              programs with --gtest_shuffle --gtest_repeat=2 (test order and
+#                              state left behind must not matter); their output goes to
+#                              build/stress/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 stress=0
