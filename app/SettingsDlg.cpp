@@ -40,9 +40,9 @@ CSettingsDlg::CSettingsDlg(CWnd* parent)
       m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP))),
       m_hSmallIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY))),
       m_trayMessage(0), m_store("SOFTWARE\\Brindle Corporation\\Vexa"),
-      m_regKey(m_store.KeyPath()), m_startOnBoot(0), m_lockOnStart(0), m_drives(m_store),
-      m_driveCount(m_drives.Count()), m_driveNames(m_drives.Names()),
-      m_driveLocked(m_drives.Locked()), m_driveLockHeld(m_drives.LockHeld())
+      m_regKey(m_store.KeyPath()), m_startOnBoot(0), m_lockOnStart(0), m_locks(m_store),
+      m_driveCount(m_locks.Table().Count()), m_driveNames(m_locks.Table().Names()),
+      m_driveLocked(m_locks.Table().Locked())
 {
     // The template is not visible: the window exists hidden, and OnInitDialog runs in here.
     Create(IDD_SETTINGS, parent);
@@ -95,10 +95,7 @@ BOOL CSettingsDlg::OnInitDialog()
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 
-    m_policies = ReadPolicies();
-    LoadSettings();
     EnumerateDrives();
-    EnforceAutostart();
 
     ShowWindow(SW_HIDE);
     return FALSE;
@@ -176,17 +173,17 @@ void CSettingsDlg::LoadSettings()
     // either way, so a change that was not confirmed never survives a reopening.
     ReadOptions();
     // An option an administrator fixes shows the enforced value, and cannot be changed.
-    const PolicyValue enforced = m_policies.runAtStartup;
-    CheckDlgButton(IDC_AUTOSTART, enforced == PolicyValue::NotConfigured
-                                      ? m_startOnBoot
-                                      : (enforced == PolicyValue::On ? BST_CHECKED : BST_UNCHECKED));
-    ::EnableWindow(GetDlgItem(IDC_AUTOSTART), enforced == PolicyValue::NotConfigured);
+    const Policies& policies = m_locks.CurrentPolicies();
+    CheckDlgButton(IDC_AUTOSTART,
+                   AutostartWanted(policies, m_startOnBoot != 0) ? BST_CHECKED : BST_UNCHECKED);
+    ::EnableWindow(GetDlgItem(IDC_AUTOSTART), !AutostartFixed(policies));
 }
 
 void CSettingsDlg::OnAccept()
 {
     // The user's own choice is kept while an administrator fixes the option.
-    if (m_policies.runAtStartup == PolicyValue::NotConfigured)
+    const Policies& policies = m_locks.CurrentPolicies();
+    if (!AutostartFixed(policies))
         m_startOnBoot = IsDlgButtonChecked(IDC_AUTOSTART) == BST_CHECKED ? 1 : 0;
     // No control of the window carries "LockOnStart": confirming the window stores it cleared.
     m_lockOnStart = 0;
@@ -194,10 +191,7 @@ void CSettingsDlg::OnAccept()
     // The executable that runs now, quoted: the working directory says nothing about where
     // Vexa is (a start through the Run key has another one), and a path with blanks must not
     // be read as a shorter program name followed by arguments.
-    if (m_policies.runAtStartup == PolicyValue::NotConfigured)
-        WriteAutostart(m_startOnBoot, L"\"" + AfxGetModuleFileName() + L"\"");
-    else
-        EnforceAutostart();
+    WriteAutostart(AutostartWanted(policies, m_startOnBoot != 0), L"\"" + AfxGetModuleFileName() + L"\"");
     OnHide();
 }
 
@@ -208,9 +202,9 @@ void CSettingsDlg::OpenDonationPage()
 
 void CSettingsDlg::EnforceAutostart()
 {
-    if (m_policies.runAtStartup != PolicyValue::NotConfigured)
-        WriteAutostart(m_policies.runAtStartup == PolicyValue::On,
-                       L"\"" + AfxGetModuleFileName() + L"\"");
+    const Policies& policies = m_locks.CurrentPolicies();
+    if (AutostartFixed(policies))
+        WriteAutostart(AutostartWanted(policies, false), L"\"" + AfxGetModuleFileName() + L"\"");
 }
 
 LRESULT CSettingsDlg::OnSettingChange(WPARAM, LPARAM area)
@@ -218,6 +212,6 @@ LRESULT CSettingsDlg::OnSettingChange(WPARAM, LPARAM area)
     // Group Policy tells every top-level window when it has applied new policies.
     const char* changed = reinterpret_cast<const char*>(area);
     if (changed != nullptr && ::lstrcmpiA(changed, "Policy") == 0)
-        ApplyPolicies(ReadPolicies());
+        ShowDriveLocks(m_locks.PoliciesChanged(IsMenuShown()));
     return 0;
 }

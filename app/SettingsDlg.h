@@ -1,10 +1,10 @@
 // CSettingsDlg: the settings window. Created hidden at start, it is the application's main
-// window for the whole run: it owns the tray icon, the home-page link, the drive table and the
-// options, receives every menu command, and ends the program when it is destroyed.
+// window for the whole run: it owns the tray icon, the home-page link, the drive locks and the
+// options, receives every menu command, and ends the program when it is destroyed. What the
+// drives' locks must be is decided by the drive locks (m_locks); the window shows the result.
 #pragma once
 
-#include "drives/DriveTable.h"
-#include "drives/Policy.h"
+#include "drives/DriveLocks.h"
 #include "drives/SettingsStore.h"
 #include "framework/Dialog.h"
 #include "hyperlink/HyperLink.h"
@@ -30,6 +30,7 @@ public:
     void LoadSettings();
 
     // The drive table: every CD-ROM drive with its remembered lock re-applied and a menu item.
+    // The options are shown and the autostart entry enforced with the policies read for it.
     void EnumerateDrives();
 
     // Locks (lock 1) or unlocks (lock 0) drive index; on success the menu text and the stored
@@ -60,16 +61,10 @@ public:
     DWORD m_startOnBoot;
     DWORD m_lockOnStart;
 
-    // The drive table; drive i has the menu item at position i and command 10001 + i.
-    static constexpr int kMaxDrives = CDriveTable::kMaxDrives;
-    CDriveTable m_drives;
+    // The drives and their locks; drive i has the menu item at position i and command 10001 + i.
+    CDriveLocks m_locks;
     const int& m_driveCount;                        // CD-ROM drives in the table
     const CDriveTable::NameList& m_driveNames;      // "D:", in the platform's drive order
-    const CDriveTable::FlagList& m_driveLocked;     // the lock state Vexa believes each has
-    const CDriveTable::FlagList& m_driveLockHeld;   // a lock of this run's is in force
-    BOOL m_drivesChanged = FALSE; // drives came or went while the tray menu was shown
-    Policies m_policies;          // what an administrator enforces, as last read
-    BOOL m_policiesChanged = FALSE; // policies changed while the tray menu was shown
 
 protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
@@ -104,38 +99,28 @@ private:
     // Command 10001 + i: locks drive i when unlocked, unlocks it when locked.
     void ToggleDrive(int index);
 
-    // Makes the table and the drive items follow the CD-ROM drives present now. Drives that
-    // stay keep their state without a request; drives that came get their remembered state
-    // again, quietly. While the tray menu is shown nothing changes: the change waits until the
-    // menu has closed. Returns the indices of the drives that came.
-    std::vector<int> FollowDriveChanges(std::string* failures);
+    // TRUE while the tray menu is on screen: its entries must keep standing for what they
+    // named when it opened.
+    bool IsMenuShown() const;
+
+    // Shows what the drive locks decided: the drive entries (made anew when the drives
+    // changed), their texts and greying, the all-drive commands, the administrator's note, a
+    // message per refused request, a balloon for the locks that could not be applied quietly,
+    // and the options again when the policies changed.
+    void ShowDriveLocks(const DriveLockOutcome& outcome);
 
     // Gives the tray menu one item and entry text per drive, in table order, in place of the
-    // oldCount items it had.
-    void RebuildDriveItems(int oldCount);
+    // items it had.
+    void RebuildDriveItems();
 
-    // Applies the drives' states again without a message box. A drive believed locked that
-    // refuses adds a line naming it and the error to failures.
-    void ReapplyQuietly(const std::vector<int>& indices, std::string* failures);
-
-    // Tells the user, in one balloon over the tray icon, which locks could not be applied.
-    void ReportQuietFailures(const std::string& failures);
-
-    // The lock state drive index must have without being asked: the enforced one, or the one
-    // the drive is believed to have.
-    int WantedLock(int index) const;
-
-    // FALSE when an administrator forbids locking (lock 1) or unlocking (lock 0) drives.
-    BOOL LockAllowed(int lock) const;
-
-    // Greys the menu entries an administrator forbids, and shows or removes the note that says
-    // so. Takes effect at the next opening of the menu.
-    void ApplyPoliciesToMenu();
-
-    // Takes newly read policies into effect: drives locked or unlocked as enforced, the
-    // autostart entry and check box, the menu.
-    void ApplyPolicies(const Policies& policies);
+    // Each drive entry's text and greying, the all-drive commands' greying and the note, as
+    // the drive locks say now. Takes effect at the next opening of the menu.
+    void ShowDriveEntries();
 
     // Writes the autostart entry when an administrator fixes it.
     void EnforceAutostart();
+
+    int m_driveItems = 0; // drive items in the tray menu, from position 0
+    // The lock state Vexa believes each drive has: 1 locked, 0 unlocked.
+    const CDriveTable::FlagList& m_driveLocked;
 };

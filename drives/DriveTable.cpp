@@ -85,13 +85,6 @@ BOOL CDriveTable::SetLock(int index, int lock, bool remember)
     return TRUE;
 }
 
-BOOL CDriveTable::Reapply(int index)
-{
-    if (index < 0 || index >= m_count)
-        return FALSE;
-    return Apply(index, m_locked[index], true);
-}
-
 BOOL CDriveTable::Apply(int index, int lock, bool remember)
 {
     if (index < 0 || index >= m_count)

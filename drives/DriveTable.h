@@ -54,13 +54,10 @@ public:
     // why. FALSE without a request for an index outside the table.
     BOOL SetLock(int index, int lock, bool remember = true);
 
-    // Applies drive index's believed state again, as at start: a drive believed locked is
-    // first unlocked, so that a lock the driver still counts (from an earlier run, or from
-    // before the machine slept) is replaced instead of doubled. A failure leaves the believed
-    // state as it was.
-    BOOL Reapply(int index);
-
-    // The same with a state of the caller's: lock (non-zero) or unlock drive index as at start.
+    // Locks (lock non-zero) or unlocks drive index as at start: a lock is preceded by an
+    // unlock, so that a lock the driver still counts (from an earlier run, or from before the
+    // machine slept) is replaced instead of doubled. A failure leaves the believed state as it
+    // was.
     BOOL Apply(int index, int lock, bool remember);
 
 private:

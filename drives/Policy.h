@@ -20,3 +20,15 @@ struct Policies {
 
 // The policies in force now. Refer to RegOpenKeyExA and RegQueryValueExA.
 Policies ReadPolicies();
+
+// TRUE while an administrator fixes the autostart option: the user cannot change it.
+inline bool AutostartFixed(const Policies& policies)
+{
+    return policies.runAtStartup != PolicyValue::NotConfigured;
+}
+
+// Whether Vexa starts with Windows: the enforced value, or else the user's choice.
+inline bool AutostartWanted(const Policies& policies, bool userChoice)
+{
+    return AutostartFixed(policies) ? policies.runAtStartup == PolicyValue::On : userChoice;
+}

@@ -1,4 +1,4 @@
-// Dialog data exchange: moves data between a dialog's controls and its members.
+// Dialog data exchange: connects a dialog's controls to its members.
 #pragma once
 
 #include <windows.h>
@@ -7,13 +7,9 @@ class CWnd;
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd* dialog, BOOL saveAndValidate)
-        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate)
-    {
-    }
+    explicit CDataExchange(CWnd* dialog) : m_pDlgWnd(dialog) {}
 
-    CWnd* m_pDlgWnd;         // the dialog whose controls are exchanged
-    BOOL m_bSaveAndValidate; // TRUE: controls to members; FALSE: members to controls
+    CWnd* m_pDlgWnd; // the dialog whose controls are exchanged
 };
 
 // Attaches the control with the given identifier to a member object, once; the object then

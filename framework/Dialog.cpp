@@ -9,14 +9,11 @@ const MessageMapEntry CDialog::messageEntries[] = {
 
 const MessageMap CDialog::messageMap = DefineMessageMap(&CWnd::messageMap, messageEntries);
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent)
-{
-}
+// The template and the parent are given again to Create, which is where they are used.
+CDialog::CDialog(UINT, CWnd*) {}
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
 {
-    m_templateId = templateId;
-    m_pParentWnd = parent;
     s_pWndInit = this;
     HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
                                      parent != nullptr ? parent->m_hWnd : nullptr, AfxDlgProc, 0);
@@ -31,16 +28,11 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     return hwnd != nullptr;
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate)
-{
-    CDataExchange dx(this, saveAndValidate);
-    DoDataExchange(&dx);
-    return TRUE;
-}
 
 BOOL CDialog::OnInitDialog()
 {
-    UpdateData(FALSE);
+    CDataExchange dx(this);
+    DoDataExchange(&dx);
     return TRUE;
 }
 

@@ -18,9 +18,6 @@ public:
     // still exists, and goes with the object. Refer to CreateDialogParamA.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
-    // Runs the data exchange: FALSE fills the controls, TRUE reads them back.
-    BOOL UpdateData(BOOL saveAndValidate);
-
     // Ends the dialog; a modeless dialog is hidden, not destroyed. Refer to EndDialog.
     void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
@@ -40,7 +37,7 @@ protected:
     // ends the creation as one of OnInitDialog does, and OnInitDialog is not called.
     virtual void OnDialogWindowCreated() {}
 
-    // WM_INITDIALOG: the data exchange attaches and fills the controls. The result tells the
+    // WM_INITDIALOG: the data exchange attaches the controls. The result tells the
     // dialog manager whether to give the focus to the first control.
     virtual BOOL OnInitDialog();
 
@@ -55,8 +52,6 @@ protected:
 private:
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 
-    UINT m_templateId;
-    CWnd* m_pParentWnd;
     std::exception_ptr m_initFailure; // what the set-up threw, until Create throws it again
 };
 

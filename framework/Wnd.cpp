@@ -92,10 +92,12 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
     return DefWindowProc(message, wparam, lparam);
 }
 
-BOOL CWnd::OnCommand(WPARAM wparam, LPARAM)
+BOOL CWnd::OnCommand(WPARAM wparam, LPARAM lparam)
 {
+    // A menu item or a button click (code 0), or an accelerator (code 1, which comes without a
+    // control): a control's own notification 1 is not a command.
     const UINT code = HIWORD(wparam);
-    if (code != 0 && code != 1) // menu item or button click (0), accelerator (1)
+    if (code != 0 && !(code == 1 && lparam == 0))
         return FALSE;
     const UINT id = LOWORD(wparam);
     for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base) {

@@ -88,20 +88,20 @@ TEST_F(DriveTypesTest, ReapplyingReplacesTheLockTheDriverStillCountsInsteadOfDou
     table.Add("E:");
     drives.lockCount["D:"] = 1; // left by an earlier run
 
-    EXPECT_TRUE(table.Reapply(0));
-    EXPECT_TRUE(table.Reapply(1));
+    EXPECT_TRUE(table.Apply(0, 1, true));
+    EXPECT_TRUE(table.Apply(1, 0, true));
     EXPECT_EQ((Requests{"D:0", "D:1", "E:0"}), drives.RemovalRequests());
     EXPECT_EQ(1, drives.lockCount["D:"]);
 
     // Again while this run holds the lock, as after the machine slept: still one lock.
     drives.Forget();
-    EXPECT_TRUE(table.Reapply(0));
+    EXPECT_TRUE(table.Apply(0, 1, true));
     EXPECT_EQ((Requests{"D:0", "D:1"}), drives.RemovalRequests());
     EXPECT_EQ(1, drives.lockCount["D:"]);
 
     // A drive that refuses keeps its believed state, and holds nothing.
     drives.removalError["D:"] = ERROR_NOT_READY;
-    EXPECT_FALSE(table.Reapply(0));
+    EXPECT_FALSE(table.Apply(0, 1, true));
     EXPECT_EQ(1, table.Locked()[0]);
     EXPECT_EQ(0, table.LockHeld()[0]);
 }

@@ -2,12 +2,12 @@
 // HKEY_CURRENT_USER of the real registry, the real dialog and its tray menu, and the stand-in
 // drivers of FakeDrives for the lock requests.
 #include "support/FakeDrives.h"
+#include "support/PolicyKeys.h"
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
 #include "support/TrayMenuItems.h"
 
 #include "drives/Policy.h"
-#include "drives/PolicyNames.h"
 #include "framework/UniqueHandle.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
@@ -18,34 +18,6 @@ namespace {
 
 using Requests = std::vector<std::string>;
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-void DeletePolicies()
-{
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPolicyKey);
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kPolicyKey);
-}
-
-void SetPolicy(HKEY root, const char* name, DWORD type, const void* data, DWORD size)
-{
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(root, kPolicyKey, key.Receive()));
-    ASSERT_EQ(ERROR_SUCCESS,
-              ::RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size));
-}
-
-void SetPolicy(HKEY root, const char* name, DWORD value)
-{
-    SetPolicy(root, name, REG_DWORD, &value, sizeof(value));
-}
-
-// The policy keys are the machine's and the user's: none is left behind.
-class PolicyKeys {
-public:
-    PolicyKeys() { DeletePolicies(); }
-    ~PolicyKeys() { DeletePolicies(); }
-    PolicyKeys(const PolicyKeys&) = delete;
-    PolicyKeys& operator=(const PolicyKeys&) = delete;
-};
 
 TEST(PolicyRead, OnlyAWholeDwordOfZeroOrOneCountsAndTheMachineWins)
 {

@@ -57,6 +57,15 @@ TEST_F(SettingsDialogTest, SettingsCommandAndDoubleClickShowTheWindowAndClosingH
     ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
     EXPECT_FALSE(::IsWindowVisible(window));
 
+    // Notification 1 is an accelerator only without a control: a control's own notification
+    // of that code (a static's double click) runs no command of the same identifier.
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_TRAY_SETTINGS, STN_DBLCLK),
+                   reinterpret_cast<LPARAM>(dlg->GetDlgItem(IDC_HOMEPAGE)));
+    EXPECT_FALSE(::IsWindowVisible(window));
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(ID_TRAY_SETTINGS, 1), 0);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::SendMessageA(window, WM_CLOSE, 0, 0);
+
     // Escape reaches the dialog through the dialog manager as the cancel command.
     ::SendMessageA(window, WM_COMMAND, ID_TRAY_SETTINGS, 0);
     MSG escape = {::GetDlgItem(window, IDC_AUTOSTART), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};

