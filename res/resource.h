@@ -9,7 +9,9 @@
 
 // Icons
 #define IDI_APP 134
+// The tray icon for a dark taskbar (and where the theme is not known), and for a light one
 #define IDI_TRAY 135
+#define IDI_TRAY_LIGHT 136
 
 // Strings
 #define IDS_ABOUTBOX 101

@@ -46,7 +46,8 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-// "16x16@8" for each image of an icon group, in resource order.
+// The directory of an icon group: "16x16@8" for each image, in resource order (256 pixels are
+// written as 0).
 std::vector<std::string> IconImages(int id)
 {
     const std::string bytes = ResourceBytes(MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */,
@@ -65,13 +66,75 @@ std::vector<std::string> IconImages(int id)
     return images;
 }
 
-TEST(Resources, IconGroupsHoldEverySizeAtEightAndThirtyTwoBits)
+// The width the image itself declares (its bitmap header or its PNG header) of the image that
+// the platform picks from an icon group for the size; 0 when it picks none.
+int PickedImageWidth(int group, int size)
 {
-    EXPECT_EQ((std::vector<std::string>{"16x16@8", "16x16@32", "24x24@8", "24x24@32", "32x32@8",
-                                        "32x32@32", "48x48@8", "48x48@32"}),
-              IconImages(IDI_APP));
-    EXPECT_EQ((std::vector<std::string>{"16x16@8", "16x16@32"}), IconImages(IDI_TRAY));
-    EXPECT_NE(nullptr, ::LoadImageA(Module(), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, 0));
+    std::string directory = ResourceBytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(group));
+    if (directory.empty())
+        return 0;
+    const int id = ::LookupIconIdFromDirectoryEx(reinterpret_cast<BYTE*>(&directory[0]), TRUE,
+                                                 size, size, LR_DEFAULTCOLOR);
+    const std::string image = ResourceBytes(MAKEINTRESOURCEA(3) /* RT_ICON */, MAKEINTRESOURCEA(id));
+    if (image.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 && image.size() >= 24) {
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(image[at]); };
+        return (byte(16) << 24) | (byte(17) << 16) | (byte(18) << 8) | byte(19); // big-endian
+    }
+    BITMAPINFOHEADER header = {};
+    if (image.size() < sizeof(header))
+        return 0;
+    std::memcpy(&header, image.data(), sizeof(header));
+    return header.biWidth;
+}
+
+// The size of the colour bitmap of an icon the platform loaded.
+SIZE LoadedIconSize(int id, int size)
+{
+    HICON icon = static_cast<HICON>(::LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+    SIZE result = {0, 0};
+    ICONINFO info = {};
+    if (icon != nullptr && ::GetIconInfo(icon, &info)) {
+        BITMAP bitmap = {};
+        ::GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        result = {bitmap.bmWidth, bitmap.bmHeight};
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+    }
+    if (icon != nullptr)
+        ::DestroyIcon(icon);
+    return result;
+}
+
+// One image of 32 bits for each size.
+std::vector<std::string> ExpectedImages(const std::vector<int>& sizes)
+{
+    std::vector<std::string> images;
+    for (int size : sizes) {
+        const std::string side = std::to_string(size < 256 ? size : 0);
+        images.push_back(side + "x" + side + "@32");
+    }
+    return images;
+}
+
+TEST(Resources, EveryIconHoldsAnImageDrawnForEachSizeTheShellAsksFor)
+{
+    const std::vector<int> traySizes = {16, 20, 24, 32, 40, 48, 64};
+    std::vector<int> appSizes = traySizes;
+    appSizes.push_back(256);
+    const std::pair<int, const std::vector<int>*> icons[] = {
+        {IDI_APP, &appSizes}, {IDI_TRAY, &traySizes}, {IDI_TRAY_LIGHT, &traySizes}};
+    for (const auto& [id, sizes] : icons) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(ExpectedImages(*sizes), IconImages(id));
+        for (int size : *sizes) {
+            SCOPED_TRACE(size);
+            // The platform picks an image of exactly this size, and can read it (also a PNG).
+            EXPECT_EQ(size, PickedImageWidth(id, size));
+            const SIZE loaded = LoadedIconSize(id, size);
+            EXPECT_EQ(size, loaded.cx);
+            EXPECT_EQ(size, loaded.cy);
+        }
+    }
 }
 
 TEST(Resources, TrayMenuHasOnePopupWithTheCommandsInOrder)
