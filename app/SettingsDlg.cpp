@@ -2,12 +2,22 @@
 
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
+#include "framework/DisplayScale.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
+#include "tray/TaskbarTheme.h"
 
 #include <shellapi.h>
 
 namespace {
+
+// An icon of Vexa's resources at a size in pixels, drawn for that size where the resource has
+// it. Refer to LoadImageA.
+HICON LoadIconOfSize(UINT id, int size)
+{
+    return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                           size, size, LR_DEFAULTCOLOR));
+}
 
 const char kDonationPage[] = "https://www.paypal.com/xclick/business=donate@brindle.example"
                              "&no_shipping=1&item_name=Vexa+Donation";
@@ -31,19 +41,22 @@ const MessageMapEntry CSettingsDlg::messageEntries[] = {
     MapMessage(WM_POWERBROADCAST, &CSettingsDlg::OnPowerBroadcast),
     MapMessage(WM_NULL, &CSettingsDlg::OnMenuClosed),
     MapMessage(WM_SETTINGCHANGE, &CSettingsDlg::OnSettingChange),
+    MapMessage(WM_DPICHANGED, &CSettingsDlg::OnDpiChanged),
+    MapMessage(WM_DISPLAYCHANGE, &CSettingsDlg::OnDisplayChange),
 };
 
 const MessageMap CSettingsDlg::messageMap = DefineMessageMap(&CDialog::messageMap, messageEntries);
 
 CSettingsDlg::CSettingsDlg(CWnd* parent)
-    : CDialog(IDD_SETTINGS, parent),
-      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP))),
-      m_hSmallIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_TRAY))),
-      m_trayMessage(0), m_store("SOFTWARE\\Brindle Corporation\\Vexa"),
+    : CDialog(IDD_SETTINGS, parent), m_trayMessage(0), m_store("SOFTWARE\\Brindle Corporation\\Vexa"),
       m_regKey(m_store.KeyPath()), m_startOnBoot(0), m_lockOnStart(0), m_locks(m_store),
       m_driveCount(m_locks.Table().Count()), m_driveNames(m_locks.Table().Names()),
+      m_lightTaskbar(TaskbarIsLight()),
+      m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")),
       m_driveLocked(m_locks.Table().Locked())
 {
+    // Before the window exists, its scale is the system's: the icon is ready for the tray.
+    LoadIcons(AfxGetWindowDpi(nullptr));
     // The template is not visible: the window exists hidden, and OnInitDialog runs in here.
     Create(IDD_SETTINGS, parent);
 }
@@ -74,7 +87,8 @@ void CSettingsDlg::OnDialogWindowCreated()
     // program handles its first message; a click on the icon meanwhile waits in the queue.
     m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
     m_pTray = std::make_unique<CSystemTray>();
-    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon, IDR_TRAYMENU);
+    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon.Get(),
+                     IDR_TRAYMENU);
     m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
 }
 
@@ -93,7 +107,8 @@ BOOL CSettingsDlg::OnInitDialog()
         ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
     }
 
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallAppIcon.Get()));
 
     EnumerateDrives();
 
@@ -126,14 +141,14 @@ LRESULT CSettingsDlg::OnPaint(WPARAM, LPARAM)
     ::GetClientRect(m_hWnd, &client);
     const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, m_hIcon);
+    ::DrawIcon(dc, x, y, m_hIcon.Get());
     ::EndPaint(m_hWnd, &paint);
     return 0;
 }
 
 LRESULT CSettingsDlg::OnQueryDragIcon(WPARAM, LPARAM)
 {
-    return reinterpret_cast<LRESULT>(m_hIcon);
+    return reinterpret_cast<LRESULT>(m_hIcon.Get());
 }
 
 LRESULT CSettingsDlg::OnClose(WPARAM, LPARAM)
@@ -207,11 +222,63 @@ void CSettingsDlg::EnforceAutostart()
         WriteAutostart(AutostartWanted(policies, false), L"\"" + AfxGetModuleFileName() + L"\"");
 }
 
-LRESULT CSettingsDlg::OnSettingChange(WPARAM, LPARAM area)
+LRESULT CSettingsDlg::OnSettingChange(WPARAM action, LPARAM area)
 {
-    // Group Policy tells every top-level window when it has applied new policies.
     const char* changed = reinterpret_cast<const char*>(area);
+    // Group Policy tells every top-level window when it has applied new policies.
     if (changed != nullptr && ::lstrcmpiA(changed, "Policy") == 0)
         ShowDriveLocks(m_locks.PoliciesChanged(IsMenuShown()));
+    // Windows says so several times for one change of theme: only a change of the taskbar's
+    // brightness brings another picture.
+    if (changed != nullptr && ::lstrcmpiA(changed, "ImmersiveColorSet") == 0 &&
+        TaskbarIsLight() != m_lightTaskbar) {
+        m_lightTaskbar = !m_lightTaskbar;
+        LoadIcons(AfxGetWindowDpi(m_hWnd));
+    }
+    if (action == SPI_SETICONMETRICS || action == SPI_SETNONCLIENTMETRICS)
+        LoadIcons(AfxGetWindowDpi(m_hWnd));
     return 0;
+}
+
+LRESULT CSettingsDlg::OnDpiChanged(WPARAM dpi, LPARAM)
+{
+    LoadIcons(LOWORD(dpi));
+    return Default(); // the dialog manager scales the window and its controls
+}
+
+LRESULT CSettingsDlg::OnDisplayChange(WPARAM, LPARAM)
+{
+    LoadIcons(AfxGetWindowDpi(m_hWnd));
+    return Default();
+}
+
+LRESULT CSettingsDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    // A shell that restarted may run at another scale or theme than the one that left; the
+    // tray icon adds itself again with whatever picture it holds by then.
+    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+        m_lightTaskbar = TaskbarIsLight();
+        LoadIcons(AfxGetWindowDpi(m_hWnd));
+    }
+    return CDialog::WindowProc(message, wparam, lparam);
+}
+
+void CSettingsDlg::LoadIcons(UINT dpi)
+{
+    const int large = AfxGetSystemMetricForDpi(SM_CXICON, dpi);
+    const int small = AfxGetSystemMetricForDpi(SM_CXSMICON, dpi);
+    CIconHandle icon(LoadIconOfSize(IDI_APP, large));
+    CIconHandle smallAppIcon(LoadIconOfSize(IDI_APP, small));
+    CIconHandle trayIcon(LoadIconOfSize(m_lightTaskbar ? IDI_TRAY_LIGHT : IDI_TRAY, small));
+    if (!icon || !smallAppIcon || !trayIcon)
+        return;
+    if (m_hWnd != nullptr) {
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.Get()));
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallAppIcon.Get()));
+    }
+    if (m_pTray != nullptr)
+        m_pTray->SetIcon(trayIcon.Get());
+    m_hIcon = std::move(icon);
+    m_hSmallAppIcon = std::move(smallAppIcon);
+    m_hSmallIcon = std::move(trayIcon);
 }

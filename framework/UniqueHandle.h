@@ -110,6 +110,14 @@ struct FontTraits {
     static BOOL Close(Handle font) { return ::DeleteObject(font); }
 };
 
+// An icon loaded at a size of the caller's (not shared). Refer to DestroyIcon.
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static BOOL Close(Handle icon) { return ::DestroyIcon(icon); }
+};
+using CIconHandle = CUniqueHandle<IconTraits>;
+
 // A window that no C++ object answers for, such as a common control's tooltip.
 // Refer to DestroyWindow.
 struct WindowTraits {

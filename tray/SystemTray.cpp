@@ -21,7 +21,7 @@ void CopyCut(char* field, std::size_t size, const char* text)
 
 CSystemTray::CSystemTray()
     : m_iconAdded(FALSE), m_notifyData(), m_defaultItem(0), m_defaultIsPosition(TRUE),
-      m_iconWanted(FALSE), m_menuShown(FALSE), m_taskbarCreated(0)
+      m_iconWanted(FALSE), m_menuShown(FALSE), m_version4(FALSE), m_taskbarCreated(0)
 {
 }
 
@@ -50,7 +50,8 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     m_notifyData.cbSize = NOTIFYICONDATAA_V2_SIZE;
     m_notifyData.hWnd = parent != nullptr && parent->m_hWnd != nullptr ? parent->m_hWnd : m_hWnd;
     m_notifyData.uID = id;
-    m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // A shell that speaks version 4 shows the tip only when asked to.
+    m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     m_notifyData.uCallbackMessage = callbackMessage;
     m_notifyData.hIcon = icon;
     // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
@@ -62,7 +63,29 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
     m_iconWanted = TRUE;
     m_iconAdded = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
+    if (m_iconAdded)
+        UseVersion4();
     return m_iconAdded;
+}
+
+void CSystemTray::UseVersion4()
+{
+    // Version 4 tells where a menu opened by keyboard belongs (the icon, not the pointer) and
+    // reports the keyboard's Enter and Space. The shell forgets it with the icon, so it is
+    // asked for after every addition; a shell that refuses keeps sending version 0.
+    NOTIFYICONDATAA request = m_notifyData;
+    request.uVersion = NOTIFYICON_VERSION_4;
+    m_version4 = g_trayPlatform.shellNotifyIcon(NIM_SETVERSION, &request);
+}
+
+BOOL CSystemTray::SetIcon(HICON icon)
+{
+    m_notifyData.hIcon = icon;
+    if (!m_iconAdded)
+        return FALSE; // the icon goes to the shell with the next addition
+    NOTIFYICONDATAA change = m_notifyData;
+    change.uFlags = NIF_ICON;
+    return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &change);
 }
 
 BOOL CSystemTray::ShowBalloon(const char* title, const char* text)
@@ -85,6 +108,8 @@ void CSystemTray::OnTaskbarCreated()
     if (!added && m_iconAdded)
         added = g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &m_notifyData);
     m_iconAdded = added;
+    if (m_iconAdded)
+        UseVersion4();
 }
 
 BOOL CSystemTray::SetDefaultItem(int item, BOOL byPosition)
@@ -136,52 +161,80 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
 
 LRESULT CSystemTray::OnIconNotify(WPARAM wparam, LPARAM lparam)
 {
-    if (wparam != m_notifyData.uID)
+    // Version 4 sends the event in the low word of lparam, the icon's identifier in the high
+    // word and the anchor point in wparam; version 0 sends the identifier in wparam and the
+    // event in lparam. The message's own form tells which, whatever was agreed.
+    const UINT id = LOWORD(m_notifyData.uID);
+    const bool version4 = HIWORD(lparam) != 0 && HIWORD(lparam) == id;
+    if (!version4 && wparam != m_notifyData.uID)
         return 0;
     CWnd* mainWnd = AfxGetMainWnd();
     if (mainWnd == nullptr || mainWnd->m_hWnd == nullptr)
         return 0; // nobody to show the menu for or to run a command
 
     switch (LOWORD(lparam)) {
-    case WM_RBUTTONUP: {
-        HMENU popup = m_contextMenu.GetSubMenu(0);
-        if (popup == nullptr)
-            return 0;
-        ::SetMenuDefaultItem(popup, static_cast<UINT>(m_defaultItem), m_defaultIsPosition);
-        for (INT_PTR position = 0; position < m_entryTexts.GetSize(); ++position) {
-            const std::string& text = m_entryTexts.GetAt(position);
-            if (text.empty())
-                continue;
-            const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
-            const bool enabled = static_cast<std::size_t>(position) >= m_entryEnabled.size() ||
-                                 m_entryEnabled[static_cast<std::size_t>(position)] != 0;
-            ::ModifyMenuA(popup, static_cast<UINT>(position),
-                          MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id,
-                          text.c_str());
+    case WM_RBUTTONUP:
+        // Version 4 follows the release with WM_CONTEXTMENU: the menu opens once, there.
+        if (!version4) {
+            POINT cursor;
+            ::GetCursorPos(&cursor);
+            return ShowMenu(mainWnd->m_hWnd, cursor);
         }
-        POINT cursor;
-        ::GetCursorPos(&cursor);
-        // Without the foreground, the menu would not close when the user clicks elsewhere.
-        ::SetForegroundWindow(mainWnd->m_hWnd);
-        m_menuShown = TRUE;
-        ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, mainWnd->m_hWnd, nullptr);
-        m_menuShown = FALSE;
-        ::PostMessageA(mainWnd->m_hWnd, WM_NULL, 0, 0);
         return 1;
-    }
-    case WM_LBUTTONDBLCLK: {
-        ::SetForegroundWindow(mainWnd->m_hWnd);
-        UINT command = static_cast<UINT>(m_defaultItem);
-        if (m_defaultIsPosition) {
-            HMENU popup = m_contextMenu.GetSubMenu(0);
-            if (popup == nullptr)
-                return 0;
-            command = ::GetMenuItemID(popup, m_defaultItem);
-        }
-        ::SendMessageA(mainWnd->m_hWnd, WM_COMMAND, command, 0);
+    case WM_CONTEXTMENU:
+        // The point is the pointer's for a right click, the icon's for Shift+F10 or the
+        // menu key.
+        if (version4)
+            return ShowMenu(mainWnd->m_hWnd, {static_cast<short>(LOWORD(wparam)),
+                                              static_cast<short>(HIWORD(wparam))});
         return 1;
-    }
+    case WM_LBUTTONDBLCLK:
+    case NIN_KEYSELECT: // Enter or Space on the icon chosen by keyboard
+        return RunDefaultItem(mainWnd->m_hWnd);
     default:
         return 1;
     }
+}
+
+BOOL CSystemTray::ShowMenu(HWND owner, POINT at)
+{
+    HMENU popup = m_contextMenu.GetSubMenu(0);
+    if (popup == nullptr)
+        return FALSE;
+    ::SetMenuDefaultItem(popup, static_cast<UINT>(m_defaultItem), m_defaultIsPosition);
+    for (INT_PTR position = 0; position < m_entryTexts.GetSize(); ++position) {
+        const std::string& text = m_entryTexts.GetAt(position);
+        if (text.empty())
+            continue;
+        const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
+        const bool enabled = static_cast<std::size_t>(position) >= m_entryEnabled.size() ||
+                             m_entryEnabled[static_cast<std::size_t>(position)] != 0;
+        ::ModifyMenuA(popup, static_cast<UINT>(position),
+                      MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id,
+                      text.c_str());
+    }
+    // Without the foreground, the menu would not close when the user clicks elsewhere.
+    ::SetForegroundWindow(owner);
+    m_menuShown = TRUE;
+    ::TrackPopupMenu(popup, 0, at.x, at.y, 0, owner, nullptr);
+    m_menuShown = FALSE;
+    ::PostMessageA(owner, WM_NULL, 0, 0);
+    // A keyboard user goes on from the icon, not from wherever the focus was before.
+    if (m_version4 && m_iconAdded)
+        g_trayPlatform.shellNotifyIcon(NIM_SETFOCUS, &m_notifyData);
+    return TRUE;
+}
+
+BOOL CSystemTray::RunDefaultItem(HWND owner)
+{
+    ::SetForegroundWindow(owner);
+    UINT command = static_cast<UINT>(m_defaultItem);
+    if (m_defaultIsPosition) {
+        HMENU popup = m_contextMenu.GetSubMenu(0);
+        if (popup == nullptr)
+            return FALSE;
+        command = ::GetMenuItemID(popup, m_defaultItem);
+    }
+    ::SendMessageA(owner, WM_COMMAND, command, 0);
+    return TRUE;
 }

@@ -40,8 +40,15 @@ public:
     // Forgets every entry text.
     void RemoveAllEntries();
 
-    // The icon's callback: a right-button release opens the menu, a left double click runs the
-    // default command. 1 when the notification was for this icon, else 0.
+    // Hands the shell another picture for the icon (a new scale or taskbar theme). FALSE when
+    // the shell holds no icon of Vexa's or refuses; the picture is used at the next addition.
+    BOOL SetIcon(HICON icon);
+
+    // The icon's callback, in either version's form: the context menu opens once per right
+    // click (version 4: on WM_CONTEXTMENU, at the point the shell gives; version 0: on the
+    // right button's release, at the pointer), and a left double click or, in version 4, the
+    // keyboard's Enter or Space runs the default command. 1 when the notification was for
+    // this icon, else 0.
     virtual LRESULT OnIconNotify(WPARAM wparam, LPARAM lparam);
 
     // Shows a balloon with the warning icon over the icon (at most 63 characters of title and
@@ -66,8 +73,20 @@ private:
     // The shell restarted (or came up after Vexa): it knows no icon, so add it again.
     void OnTaskbarCreated();
 
+    // Asks the shell for version 4 of the callbacks, after each addition of the icon.
+    void UseVersion4();
+
+    // Opens the context menu at a point of the screen for owner, the main window, which gets
+    // the chosen command; afterwards the icon has the keyboard focus again. FALSE without a
+    // menu.
+    BOOL ShowMenu(HWND owner, POINT at);
+
+    // Sends owner the default item's command. FALSE without a menu to find it in.
+    BOOL RunDefaultItem(HWND owner);
+
     BOOL m_iconWanted;      // Install got as far as asking the shell for the icon
     BOOL m_menuShown;       // the context menu is being tracked
+    BOOL m_version4;        // the shell agreed to version 4 of the callbacks
     std::vector<BYTE> m_entryEnabled; // one flag per entry text
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
 };

@@ -27,12 +27,14 @@ BOOL WINAPI ShellRecorder::NotifyIcon(DWORD message, PNOTIFYICONDATAA data)
                             std::string(data->szInfoTitle,
                                         strnlen(data->szInfoTitle, sizeof(data->szInfoTitle))),
                             std::string(data->szInfo, strnlen(data->szInfo, sizeof(data->szInfo))),
-                            data->dwInfoFlags};
+                            data->dwInfoFlags, data->uVersion};
     g_recorder->requests.push_back(request);
     if (g_recorder->refuseNext > 0) {
         --g_recorder->refuseNext;
         return FALSE;
     }
+    if (g_recorder->refuseMessage != 0 && message == g_recorder->refuseMessage)
+        return FALSE;
     return g_recorder->m_saved.shellNotifyIcon(message, data);
 }
 

@@ -19,6 +19,7 @@ struct ShellRequest {
     std::string infoTitle; // a balloon's title and text (NIF_INFO)
     std::string info;
     DWORD infoFlags;
+    UINT version; // uVersion, for NIM_SETVERSION
 };
 
 class ShellRecorder {
@@ -28,6 +29,7 @@ public:
 
     std::vector<ShellRequest> requests;
     int refuseNext = 0;     // the next N requests fail without reaching the shell
+    DWORD refuseMessage = 0; // when non-zero, every request of this kind fails so
     DWORD version = 0;      // when non-zero, what GetVersion reports
 
 private:

@@ -180,3 +180,30 @@ std::string Utf8(const wchar_t* text)
     utf8.resize(static_cast<std::size_t>(size - 1));
     return utf8;
 }
+
+IconPicture PictureOf(HICON icon)
+{
+    IconPicture picture = {{0, 0}, {}};
+    ICONINFO info = {};
+    if (icon == nullptr || !::GetIconInfo(icon, &info))
+        return picture;
+    HBITMAP image = info.hbmColor != nullptr ? info.hbmColor : info.hbmMask;
+    BITMAP bitmap = {};
+    ::GetObjectA(image, sizeof(bitmap), &bitmap);
+    picture.size = {bitmap.bmWidth, bitmap.bmHeight};
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = -bitmap.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    picture.pixels.resize(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, image, 0, static_cast<UINT>(bitmap.bmHeight), picture.pixels.data(),
+                &format, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return picture;
+}

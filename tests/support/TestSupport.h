@@ -68,3 +68,11 @@ private:
 // that opens while no test expects one is ended too, and fails the test. What a test arms and
 // never sees open is disarmed when the test ends.
 void CloseNextMenuOnOpen(std::function<void()> whileShown = nullptr);
+
+// An icon's picture: its size and the colour pixels of its bitmap (32 bits each, top row
+// first), to tell apart two pictures of the same size.
+struct IconPicture {
+    SIZE size;
+    std::vector<DWORD> pixels;
+};
+IconPicture PictureOf(HICON icon);

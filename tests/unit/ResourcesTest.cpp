@@ -91,15 +91,7 @@ int PickedImageWidth(int group, int size)
 SIZE LoadedIconSize(int id, int size)
 {
     HICON icon = static_cast<HICON>(::LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
-    SIZE result = {0, 0};
-    ICONINFO info = {};
-    if (icon != nullptr && ::GetIconInfo(icon, &info)) {
-        BITMAP bitmap = {};
-        ::GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-        result = {bitmap.bmWidth, bitmap.bmHeight};
-        ::DeleteObject(info.hbmColor);
-        ::DeleteObject(info.hbmMask);
-    }
+    const SIZE result = PictureOf(icon).size;
     if (icon != nullptr)
         ::DestroyIcon(icon);
     return result;

@@ -1,6 +1,8 @@
 // The settings dialog as the program creates it at start: hidden, with its tray icon, and
 // routing the tray's commands.
+#include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
+#include "support/ShellRecorder.h"
 
 #include "res/resource.h"
 #include "tray/SystemTray.h"
@@ -25,16 +27,21 @@ TEST_F(SettingsDialogTest, StartsHiddenWithItsTrayIconAndSystemMenuEntry)
     EXPECT_EQ("&About Vexa...", MenuItemText(systemMenu, count - 1));
     EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), ::GetMenuItemID(systemMenu, count - 1));
 
-    EXPECT_EQ(reinterpret_cast<LRESULT>(dlg->m_hIcon), ::SendMessageA(window, WM_GETICON, ICON_BIG, 0));
-    EXPECT_EQ(0, ::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(dlg->m_hIcon), ::SendMessageA(window, WM_QUERYDRAGICON, 0, 0));
+    // Each icon is loaded at the size it is shown at, not stretched from another.
+    const HICON big = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_BIG, 0));
+    const HICON small = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(::GetSystemMetrics(SM_CXICON), PictureOf(big).size.cx);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), PictureOf(small).size.cx);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(big), ::SendMessageA(window, WM_QUERYDRAGICON, 0, 0));
 
     CSystemTray* tray = dlg->m_pTray.get();
     ASSERT_NE(nullptr, tray);
     EXPECT_EQ(::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message"),
               tray->m_notifyData.uCallbackMessage);
     EXPECT_STREQ("Vexa (right-click to use)", tray->m_notifyData.szTip);
-    EXPECT_EQ(dlg->m_hSmallIcon, tray->m_notifyData.hIcon);
+    const SIZE trayIcon = PictureOf(tray->m_notifyData.hIcon).size;
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), trayIcon.cx);
+    EXPECT_EQ(::GetSystemMetrics(SM_CYSMICON), trayIcon.cy);
     EXPECT_EQ(tray->m_hWnd, tray->m_notifyData.hWnd);
     EXPECT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
 
@@ -147,6 +154,84 @@ TEST_F(SettingsDialogTest, RepeatedOpeningsLeaveNothingBehind)
     StartDialog();
     DestroyDialog();
     EXPECT_EQ(afterExit, ThreadWindows());
+}
+
+const char kPersonalize[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+// The picture of one of Vexa's icons at a size, as the platform draws it.
+IconPicture ResourcePicture(UINT id, int size)
+{
+    HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                                 IMAGE_ICON, size, size, 0));
+    const IconPicture picture = PictureOf(icon);
+    ::DestroyIcon(icon);
+    return picture;
+}
+
+// The icons the shell was handed since the recorder started.
+std::vector<IconPicture> HandedIcons(const ShellRecorder& shell)
+{
+    std::vector<IconPicture> icons;
+    for (const ShellRequest& request : shell.requests) {
+        if (request.message == NIM_MODIFY && (request.flags & NIF_ICON) != 0)
+            icons.push_back(PictureOf(request.icon));
+    }
+    return icons;
+}
+
+TEST_F(SettingsDialogTest, TheTrayIconFollowsTheTaskbarsThemeAndTheScale)
+{
+    const int small = ::GetSystemMetrics(SM_CXSMICON);
+    struct ThemeValues { // the prefix's theme as it was, whatever happens
+        ~ThemeValues()
+        {
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
+        }
+    } themeValues;
+    ShellRecorder shell;
+    auto changed = [&](const char* area, WPARAM action = 0) {
+        ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, action, reinterpret_cast<LPARAM>(area));
+    };
+    // A light taskbar; Windows says so more than once.
+    WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
+    changed("ImmersiveColorSet");
+    changed("ImmersiveColorSet");
+    WriteRegistryDword(kPersonalize, "AppsUseLightTheme", 0);
+    changed("ImmersiveColorSet");
+    std::vector<IconPicture> handed = HandedIcons(shell);
+    ASSERT_EQ(1u, handed.size()) << "only a change of the taskbar's brightness counts";
+    EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[0].pixels);
+
+    // Dark again, as when the value is gone.
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
+    changed("ImmersiveColorSet");
+    handed = HandedIcons(shell);
+    ASSERT_EQ(2u, handed.size());
+    EXPECT_EQ(ResourcePicture(IDI_TRAY, small).pixels, handed[1].pixels);
+
+    // Twice the scale: the icons are loaded again, at twice the size.
+    RECT window;
+    ::GetWindowRect(dlg->m_hWnd, &window);
+    ::SendMessageA(dlg->m_hWnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&window));
+    handed = HandedIcons(shell);
+    ASSERT_EQ(3u, handed.size());
+    EXPECT_EQ(2 * small, handed[2].size.cx);
+    const HICON big = reinterpret_cast<HICON>(::SendMessageA(dlg->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(2 * ::GetSystemMetrics(SM_CXICON), PictureOf(big).size.cx);
+    // The icon metrics changed: back to the window's own scale.
+    changed(nullptr, SPI_SETICONMETRICS);
+    handed = HandedIcons(shell);
+    ASSERT_EQ(4u, handed.size());
+    EXPECT_EQ(small, handed[3].size.cx);
+}
+
+TEST_F(SettingsDialogTest, EnterOnTheIconChosenByKeyboardShowsTheSettings)
+{
+    // The shell's version-4 form: the event and the icon in lparam.
+    ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, 0, MAKELPARAM(NIN_KEYSELECT, IDR_TRAYMENU));
+    EXPECT_TRUE(::IsWindowVisible(dlg->m_hWnd));
 }
 
 } // namespace

@@ -52,6 +52,14 @@ protected:
         return ::SendMessageA(tray->m_hWnd, kCallback, id, event);
     }
 
+    // A notification in the form of version 4: the event and the icon in lparam, the point
+    // in wparam.
+    LRESULT Notify4(UINT event, POINT at = {0, 0})
+    {
+        return ::SendMessageA(tray->m_hWnd, kCallback, MAKEWPARAM(at.x, at.y),
+                              MAKELPARAM(event, IDR_TRAYMENU));
+    }
+
     // A right click, with the menu closed by the test as soon as it is on screen.
     LRESULT RightClick()
     {
@@ -82,23 +90,25 @@ TEST_F(SystemTrayTest, InstallAddsTheIconWithItsHiddenWindowAndDestructionRemove
     EXPECT_EQ(10, rect.right - rect.left);
     EXPECT_EQ(10, rect.bottom - rect.top);
 
-    ASSERT_EQ(1u, shell.requests.size());
+    ASSERT_EQ(2u, shell.requests.size());
     const ShellRequest& add = shell.requests[0];
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
     EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, add.cbSize);
     EXPECT_EQ(window, add.window);
     EXPECT_EQ(static_cast<UINT>(IDR_TRAYMENU), add.id);
-    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), add.flags);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP), add.flags);
     EXPECT_EQ(kCallback, add.callbackMessage);
     EXPECT_EQ(icon, add.icon);
     EXPECT_EQ(kTip, add.tip);
     EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
+    EXPECT_EQ(static_cast<DWORD>(NIM_SETVERSION), shell.requests[1].message);
+    EXPECT_EQ(static_cast<UINT>(NOTIFYICON_VERSION_4), shell.requests[1].version);
 
     tray.reset();
-    ASSERT_EQ(2u, shell.requests.size());
-    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests[1].message);
-    EXPECT_EQ(0u, shell.requests[1].flags);
-    EXPECT_EQ(window, shell.requests[1].window);
+    ASSERT_EQ(3u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests[2].message);
+    EXPECT_EQ(0u, shell.requests[2].flags);
+    EXPECT_EQ(window, shell.requests[2].window);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
 }
@@ -113,7 +123,7 @@ TEST_F(SystemTrayTest, TipIsKeptWholeUpTo127CharactersAndCutBeyond)
     CSystemTray other;
     const std::string tooLong(300, 'y');
     other.Install(nullptr, kCallback, tooLong.c_str(), icon, IDR_TRAYMENU + 0);
-    EXPECT_EQ(std::string(127, 'y'), shell.requests.at(1).tip);
+    EXPECT_EQ(std::string(127, 'y'), shell.requests.at(2).tip);
 }
 
 TEST_F(SystemTrayTest, RightClickShowsEntryTextsOverTheDriveItemsAndTheDefaultItem)
@@ -197,6 +207,51 @@ TEST_F(SystemTrayTest, OtherEventsAndOtherIconsAreIgnored)
     EXPECT_EQ("", MenuItemText(Popup(), 0));
 }
 
+TEST_F(SystemTrayTest, Version4OpensTheMenuOnceAtTheShellsPointAndTheKeyboardRunsTheDefault)
+{
+    Install();
+    tray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
+    // A right click comes as down, up and the context menu: the menu opens once, at the
+    // point the shell gives (the icon's corner when the keyboard asked).
+    const POINT at = {200, 150};
+    EXPECT_EQ(1, Notify4(WM_RBUTTONDOWN, at));
+    EXPECT_EQ(1, Notify4(WM_RBUTTONUP, at)); // a menu opened here would fail the test
+    int opened = 0;
+    RECT shown = {};
+    CloseNextMenuOnOpen([&] {
+        ++opened;
+        ::GetWindowRect(::FindWindowA("#32768", nullptr), &shown);
+    });
+    shell.requests.clear();
+    EXPECT_EQ(1, Notify4(WM_CONTEXTMENU, at));
+    EXPECT_EQ(1, opened);
+    EXPECT_EQ(at.x, shown.left);
+    EXPECT_EQ(at.y, shown.top);
+    ASSERT_EQ(1u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_SETFOCUS), shell.requests[0].message)
+        << "the keyboard goes on from the icon";
+
+    EXPECT_EQ(1, Notify4(NIN_SELECT));
+    EXPECT_TRUE(sink.commands.empty()) << "a single click does nothing";
+    EXPECT_EQ(1, Notify4(NIN_KEYSELECT));
+    EXPECT_EQ(1, Notify4(WM_LBUTTONDBLCLK));
+    EXPECT_EQ(2u, sink.commands.size());
+    for (const auto& command : sink.commands)
+        EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_SETTINGS), command.first);
+    EXPECT_EQ(0, ::SendMessageA(tray->m_hWnd, kCallback, 0, MAKELPARAM(WM_CONTEXTMENU, 999)))
+        << "another icon's";
+}
+
+TEST_F(SystemTrayTest, ShellThatRefusesVersion4KeepsVersion0)
+{
+    shell.refuseMessage = NIM_SETVERSION;
+    Install();
+    EXPECT_TRUE(tray->m_iconAdded);
+    shell.requests.clear();
+    EXPECT_EQ(1, RightClick());
+    EXPECT_TRUE(shell.requests.empty()) << "no focus request for a shell of version 0";
+}
+
 TEST_F(SystemTrayTest, SetEntryTextOutsideTheListRaisesInvalidArgument)
 {
     tray->AddEntryText("Lock drive D:");
@@ -244,12 +299,14 @@ TEST_F(SystemTrayTest, RefusedIconIsAddedWhenTheShellAnnouncesItselfAndRemovedAt
     ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray->m_iconAdded);
     EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
-    ASSERT_EQ(2u, shell.requests.size());
+    ASSERT_EQ(3u, shell.requests.size());
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.requests[1].message);
+    EXPECT_EQ(static_cast<DWORD>(NIM_SETVERSION), shell.requests[2].message)
+        << "a new shell knows nothing of the version either";
 
     tray.reset();
-    ASSERT_EQ(3u, shell.requests.size());
-    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests[2].message);
+    ASSERT_EQ(4u, shell.requests.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests[3].message);
     EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
 }
 

@@ -1,0 +1,37 @@
+#include "DisplayScale.h"
+
+namespace {
+
+template <class Function>
+Function FindInUser32(const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
+}
+
+UINT SystemDpi()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen != nullptr)
+        ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+} // namespace
+
+UINT AfxGetWindowDpi(HWND window)
+{
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = FindInUser32<GetDpiForWindowFunction>("GetDpiForWindow");
+    const UINT dpi = getDpiForWindow != nullptr && window != nullptr ? getDpiForWindow(window) : 0;
+    return dpi != 0 ? dpi : SystemDpi();
+}
+
+int AfxGetSystemMetricForDpi(int index, UINT dpi)
+{
+    using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+    static const auto getMetricForDpi =
+        FindInUser32<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+    return getMetricForDpi != nullptr ? getMetricForDpi(index, dpi) : ::GetSystemMetrics(index);
+}
