@@ -1,7 +1,8 @@
 // The 64-bit Windows Installer package of this build, installed, started, upgraded and removed
 // with the platform's own msiexec in the test prefix, the way an administrator deploys it:
 // silently. The packages are made by scripts/package.sh before these tests run: this build's
-// version into packages\current and an older version into packages\older, next to this program.
+// version into packages\current, an older version into packages\older, and this build's
+// packages signed with a throwaway certificate into packages\signed, next to this program.
 #include "e2e/VexaProcess.h"
 #include "support/RegistryValues.h"
 #include "support/TestSupport.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <imagehlp.h>
 #include <msi.h>
 #include <msiquery.h>
 #include <shlobj.h>
@@ -38,6 +40,23 @@ std::string CurrentPackage()
 std::string OlderPackage()
 {
     return TestDirectory() + "\\packages\\older\\Vexa-" VEXA_OLDER_VERSION "-x64.msi";
+}
+
+std::string SignedPackage()
+{
+    return TestDirectory() + "\\packages\\signed\\Vexa-" VEXA_VERSION_DOTTED "-x64.msi";
+}
+
+// How many certificates (Authenticode signatures) a program file carries; -1 if unreadable.
+int SignatureCount(const std::string& path)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    DWORD count = 0;
+    const BOOL read = ::ImageEnumerateCertificates(file, CERT_SECTION_TYPE_ANY, &count, nullptr, 0);
+    ::CloseHandle(file);
+    return read ? static_cast<int>(count) : -1;
 }
 
 // A value of the package's Property table, read from the package file.
@@ -393,6 +412,23 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
     EXPECT_EQ("Brindle Corporation", UninstallEntry(m_productCode, "Publisher"));
     EXPECT_EQ("1", UninstallEntry(m_productCode, "NoModify"));
     EXPECT_NE(std::string::npos, UninstallEntry(m_productCode, "UninstallString").find(m_productCode));
+}
+
+// The signed package is the same product; Windows Installer takes it silently, and its signed
+// Vexa.exe is what lands in Program Files.
+TEST_F(Installer, SignedPackageInstallsAndUninstallsSilently)
+{
+    ASSERT_TRUE(FileExists(SignedPackage())) << SignedPackage() << " is missing: scripts/package.sh --sign makes it";
+    EXPECT_EQ(m_productCode, PackageProperty(SignedPackage(), "ProductCode"));
+
+    EXPECT_MSIEXEC(0, "/i " + Quoted(SignedPackage()) + " /qn");
+    EXPECT_EQ(std::vector<std::string>{m_productCode}, InstalledProducts(m_upgradeCode));
+    EXPECT_EQ(VEXA_VERSION_DOTTED, FileVersion(InstalledExe()));
+    EXPECT_EQ(1, SignatureCount(InstalledExe())) << "the installed Vexa.exe is not the signed one";
+
+    EXPECT_MSIEXEC(0, "/x " + Quoted(SignedPackage()) + " /qn");
+    EXPECT_FALSE(FileExists(InstallFolder())) << InstallFolder() << " is left";
+    EXPECT_EQ(std::vector<std::string>(), InstalledProducts(m_upgradeCode));
 }
 
 TEST_F(Installer, InstalledVexaStartsInTheTrayAndWritesNothingIntoItsFolder)
