@@ -50,7 +50,8 @@ std::string SignedPackage()
 // How many certificates (Authenticode signatures) a program file carries; -1 if unreadable.
 int SignatureCount(const std::string& path)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     DWORD count = 0;
@@ -418,7 +419,8 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
 // Vexa.exe is what lands in Program Files.
 TEST_F(Installer, SignedPackageInstallsAndUninstallsSilently)
 {
-    ASSERT_TRUE(FileExists(SignedPackage())) << SignedPackage() << " is missing: scripts/package.sh --sign makes it";
+    ASSERT_TRUE(FileExists(SignedPackage()))
+        << SignedPackage() << " is missing: scripts/package.sh --sign makes it";
     EXPECT_EQ(m_productCode, PackageProperty(SignedPackage(), "ProductCode"));
 
     EXPECT_MSIEXEC(0, "/i " + Quoted(SignedPackage()) + " /qn");
