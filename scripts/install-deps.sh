@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, non-interactively, the Debian packages Vexa needs to build, run and test:
 # the MinGW-w64 cross compilers, CMake and Ninja, Wine, a virtual X server with the tools the
-# tests use to look at it, ImageMagick for the icons and screenshots, and GoogleTest's sources.
+# tests use to look at it, ImageMagick for the icons and screenshots, GoogleTest's sources, and
+# the packaging tools: msitools and wixl for the MSIs (run at the build's time by faketime), zip,
+# osslsigncode and openssl for signing, and jq to read back the Scoop manifest.
 # Packages already present are left alone; nothing is installed when nothing is missing.
 set -euo pipefail
 
@@ -12,7 +14,8 @@ packages=(
   xvfb xdotool x11-utils
   imagemagick
   googletest
-  msitools wixl zip
+  msitools wixl zip faketime
+  osslsigncode openssl jq
 )
 
 missing=()

@@ -1,7 +1,8 @@
 // The 64-bit Windows Installer package of this build, installed, started, upgraded and removed
 // with the platform's own msiexec in the test prefix, the way an administrator deploys it:
 // silently. The packages are made by scripts/package.sh before these tests run: this build's
-// version into packages\current and an older version into packages\older, next to this program.
+// version into packages\current, an older version into packages\older, and this build's
+// packages signed with a throwaway certificate into packages\signed, next to this program.
 #include "e2e/VexaProcess.h"
 #include "support/RegistryValues.h"
 #include "support/TestSupport.h"
@@ -38,6 +39,11 @@ std::string CurrentPackage()
 std::string OlderPackage()
 {
     return TestDirectory() + "\\packages\\older\\Vexa-" VEXA_OLDER_VERSION "-x64.msi";
+}
+
+std::string SignedPackage()
+{
+    return TestDirectory() + "\\packages\\signed\\Vexa-" VEXA_VERSION_DOTTED "-x64.msi";
 }
 
 // A value of the package's Property table, read from the package file.
@@ -393,6 +399,25 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
     EXPECT_EQ("Brindle Corporation", UninstallEntry(m_productCode, "Publisher"));
     EXPECT_EQ("1", UninstallEntry(m_productCode, "NoModify"));
     EXPECT_NE(std::string::npos, UninstallEntry(m_productCode, "UninstallString").find(m_productCode));
+}
+
+// The signed package is the same product; Windows Installer takes it silently, and its signed
+// Vexa.exe (checked from Linux by Packages.Signed) is what lands in Program Files.
+TEST_F(Installer, SignedPackageInstallsAndUninstallsSilently)
+{
+    ASSERT_TRUE(FileExists(SignedPackage()))
+        << SignedPackage() << " is missing: scripts/package.sh --sign makes it";
+    EXPECT_EQ(m_productCode, PackageProperty(SignedPackage(), "ProductCode"));
+
+    EXPECT_MSIEXEC(0, "/i " + Quoted(SignedPackage()) + " /qn");
+    EXPECT_EQ(std::vector<std::string>{m_productCode}, InstalledProducts(m_upgradeCode));
+    EXPECT_EQ(VEXA_VERSION_DOTTED, FileVersion(InstalledExe()));
+    EXPECT_FALSE(FileBytes(TestDirectory() + "\\Vexa.exe") == FileBytes(InstalledExe()))
+        << "the installed Vexa.exe is the unsigned one of this build";
+
+    EXPECT_MSIEXEC(0, "/x " + Quoted(SignedPackage()) + " /qn");
+    EXPECT_FALSE(FileExists(InstallFolder())) << InstallFolder() << " is left";
+    EXPECT_EQ(std::vector<std::string>(), InstalledProducts(m_upgradeCode));
 }
 
 TEST_F(Installer, InstalledVexaStartsInTheTrayAndWritesNothingIntoItsFolder)

@@ -2,11 +2,14 @@
 # Looks into the packages scripts/package.sh made, from Linux, with msitools and unzip: what the
 # 32-bit package holds can only be seen this way here (Wine's 32-bit side cannot run on this
 # machine), and the 64-bit one is checked alike before the tests install it.
-#   check-packages.sh DIR VERSION
-# DIR holds Vexa-VERSION-x86.msi, Vexa-VERSION-x64.msi, Vexa-VERSION.zip and SHA256SUMS, made
-# from build/i686 and build/x86_64.
+#   check-packages.sh DIR VERSION [CERT]
+# DIR holds Vexa-VERSION-x86.msi, Vexa-VERSION-x64.msi, Vexa-VERSION.zip, SHA256SUMS and the
+# manifests, made from build/i686 and build/x86_64. With CERT, the packages were made with
+# --sign by the certificate CERT (PEM): the MSIs and every program file in them are signed by
+# it, the program files being this build's once the signature is taken off; and a wrong
+# password or a missing certificate leaves them as they are.
 set -uo pipefail
-dir=$(realpath "$1") version=$2
+dir=$(realpath "$1") version=$2 cert=${3:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 failures=0
 checks=0
@@ -35,6 +38,19 @@ same() { # expected, actual, what
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+signed_by_cert() {
+  osslsigncode verify -in "$1" -CAfile "$cert" >"$work/verify.log" 2>&1 || ! cat "$work/verify.log" >&2
+}
+
+# The program file in a package is the build's: the same bytes, or, signed, the same bytes once
+# the signature is taken off.
+from_build() { # the build's file, the packed one
+  [ -n "$cert" ] || { cmp -s "$1" "$2"; return; }
+  rm -f "$work/bare"
+  signed_by_cert "$2" && osslsigncode remove-signature -in "$2" -out "$work/bare" >/dev/null &&
+    cmp -s "$1" "$work/bare"
+}
 declare -A upgrade_codes product_codes
 
 for arch in x86 x64; do
@@ -47,6 +63,7 @@ for arch in x86 x64; do
     pe='\(PE32\+\)' component_bits=256 name="Vexa (64-bit)"
   fi
   check "$msi exists" test -s "$msi" || continue
+  [ -z "$cert" ] || check "$arch: the package is signed" signed_by_cert "$msi"
 
   check "$arch: product version" same "$version" "$(property "$msi" ProductVersion)" ProductVersion
   check "$arch: product name" same "$name" "$(property "$msi" ProductName)" ProductName
@@ -76,13 +93,13 @@ for arch in x86 x64; do
   (cd "$work/$arch" && msiextract "$msi" >/dev/null)
   files=$work/$arch/Program\ Files/Vexa
   [ -d "$files" ] || files=$(find "$work/$arch" -type d -name Vexa | head -1)
-  check "$arch: Vexa.exe is this build's" cmp -s "$build/Vexa.exe" "$files/Vexa.exe"
+  check "$arch: Vexa.exe is this build's" from_build "$build/Vexa.exe" "$files/Vexa.exe"
   check "$arch: the licence" test -s "$files/LICENSE.txt"
   check "$arch: the template" cmp -s "$root/policies/Vexa.admx" "$files/PolicyDefinitions/Vexa.admx"
   check "$arch: the template's texts" cmp -s "$root/policies/en-US/Vexa.adml" \
     "$files/PolicyDefinitions/en-US/Vexa.adml"
   msiinfo extract "$msi" Binary.SetupActions >"$work/$arch-actions.dll"
-  check "$arch: the custom action DLL is this build's" cmp -s "$build/VexaSetupActions.dll" \
+  check "$arch: the custom action DLL is this build's" from_build "$build/VexaSetupActions.dll" \
     "$work/$arch-actions.dll"
   headers=$("${build##*/}-w64-mingw32-objdump" -p "$work/$arch-actions.dll")
   check "$arch: the custom action DLL is $pe" grep -qE "^Magic.*$pe\$" <<<"$headers"
@@ -103,8 +120,8 @@ zip=$dir/Vexa-$version.zip
 if check "$zip exists" test -s "$zip"; then
   (cd "$work" && unzip -q "$zip")
   top=$work/Vexa-$version
-  check "zip: the 32-bit Vexa.exe" cmp -s "$root/build/i686/Vexa.exe" "$top/x86/Vexa.exe"
-  check "zip: the 64-bit Vexa.exe" cmp -s "$root/build/x86_64/Vexa.exe" "$top/x64/Vexa.exe"
+  check "zip: the 32-bit Vexa.exe" from_build "$root/build/i686/Vexa.exe" "$top/x86/Vexa.exe"
+  check "zip: the 64-bit Vexa.exe" from_build "$root/build/x86_64/Vexa.exe" "$top/x64/Vexa.exe"
   check "zip: the README" cmp -s "$root/README.md" "$top/README.md"
   check "zip: the licence" test -s "$top/LICENSE.txt"
   check "zip: the template" cmp -s "$root/policies/Vexa.admx" "$top/PolicyDefinitions/Vexa.admx"
@@ -117,6 +134,40 @@ check "SHA256SUMS lists the three packages" same \
   "Vexa-$version-x64.msi Vexa-$version-x86.msi Vexa-$version.zip" \
   "$(awk '{print $2}' "$dir/SHA256SUMS" | sort | xargs)" SHA256SUMS
 check "SHA256SUMS matches the packages" bash -c "cd '$dir' && sha256sum --quiet -c SHA256SUMS"
+
+# The manifests: the fields each package manager requires, and the packages beside them.
+winget=$dir/manifests/winget/BrindleCorporation.Vexa
+missing() { # file, then the fields it must have
+  local file=$1 field
+  shift
+  for field in "$@"; do grep -q "^$field:" "$file" || echo -n "${file##*/}:$field "; done
+}
+common="PackageIdentifier PackageVersion ManifestType ManifestVersion"
+check "winget: the required fields" same "" "$(missing "$winget.yaml" $common DefaultLocale
+  missing "$winget.installer.yaml" $common InstallerType Installers InstallerSwitches
+  missing "$winget.locale.en-US.yaml" $common PackageLocale Publisher PackageName License ShortDescription)" \
+  "missing"
+for arch in x86 x64; do
+  check "winget: the $arch package's hash and product code" same \
+    "$(sha256sum <"$dir/Vexa-$version-$arch.msi" | cut -c1-64 | tr a-f A-F) '${product_codes[$arch]}'" \
+    "$(awk -v arch="$arch" '/^- / {on = ($0 == "- Architecture: " arch)}
+      on && /^  (InstallerSha256|ProductCode):/ {printf "%s%s", sep, $2; sep = " "}' "$winget.installer.yaml")" \
+    "$arch installer"
+done
+check "scoop: the zip's version, hash and shortcuts, and the fields Scoop requires" same \
+  "$version $(sha256sum <"$zip" | cut -c1-64) Vexa-$version x64\\Vexa.exe x86\\Vexa.exe " \
+  "$(jq -r '[.version, .hash, .extract_dir, .architecture["64bit", "32bit"].shortcuts[0][0],
+    (["homepage", "license", "description", "url"] - keys | join(" "))] | join(" ")' \
+    "$dir/manifests/scoop/vexa.json")" scoop
+
+# A wrong password stops the signed build with a message, and leaves the packages as they were.
+if [ -n "$cert" ]; then
+  before=$(cd "$dir" && sha256sum Vexa-* manifests/*/*)
+  refusal=$(VEXA_SIGN_PASSWORD=wrong bash "$root/scripts/package.sh" --sign "${cert%/*}/vexa-test.pfx" \
+    --out "$dir" 2>&1; echo "exit $?")
+  check "a wrong password is refused, the packages left as they were" same "cannot sign exit 1 $before" \
+    "$(grep -o '^cannot sign' <<<"$refusal") ${refusal##*$'\n'} $(cd "$dir" && sha256sum Vexa-* manifests/*/*)" refusal
+fi
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
