@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Shows what a user sees, on a virtual display: Vexa started on a Wine desktop with a taskbar,
 # its tray menu opened with a right click, and its settings window opened with a double click
-# on the icon. The pictures go to screenshots/ (or the folder given as the first argument).
+# on the icon; at 100 % on a light taskbar, at 150 % (144 dots per inch), and at 100 % on a dark
+# taskbar. The pictures go to screenshots/ (or the folder given as the first argument):
+#   tray-icon.png, tray-menu.png, settings.png, desktop.png          100 %, light taskbar
+#   tray-icon-150.png, tray-menu-150.png, settings-150.png, ...      150 %
+#   tray-icon-dark.png, tray-menu-dark.png, ...                      100 %, dark taskbar
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-screenshots}")
@@ -13,41 +17,73 @@ export VEXA_SCREEN=800x600
 . scripts/wine-env.sh
 vexa_env_start
 
-# The desktop named "shell" has a taskbar with a notification area in its lower right corner.
-wine explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &
+# Wine's taskbar is drawn in the window colours; a dark taskbar is a dark button face.
+light_colours=(ButtonFace "240 240 240" ButtonText "0 0 0" Menu "240 240 240" MenuText "0 0 0")
+dark_colours=(ButtonFace "32 32 32" ButtonText "255 255 255" Menu "43 43 43" MenuText "255 255 255")
 
-# Wait (at most a minute) for the settings window, which Vexa creates hidden at start.
-for _ in $(seq 600); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"Vexa Settings"' && break
-  sleep 0.1
-done
-sleep 2 # the icon is drawn once the tray has processed it
+# One session: the scale (dots per inch), the taskbar's theme (light or dark) and the suffix
+# of the pictures' names.
+shoot() {
+  local dpi=$1 theme=$2 suffix=$3 colours i
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+    /v SystemUsesLightTheme /t REG_DWORD /d "$([ "$theme" = light ] && echo 1 || echo 0)" /f >/dev/null 2>&1
+  if [ "$theme" = light ]; then colours=("${light_colours[@]}"); else colours=("${dark_colours[@]}"); fi
+  for ((i = 0; i < ${#colours[@]}; i += 2)); do
+    wine reg add 'HKCU\Control Panel\Colors' /v "${colours[i]}" /t REG_SZ /d "${colours[i + 1]}" /f >/dev/null 2>&1
+  done
+  # Wine reads the scale and the colours when the prefix's server starts.
+  wineserver -k
+  wineserver -w
 
-icon_x=789 icon_y=590 # the first icon of the notification area
-xdotool mousemove "$icon_x" "$icon_y"
-sleep 0.5
-import -window root "$out/tray-icon.png"
-convert "$out/tray-icon.png" -crop 260x60+540+540 +repage -scale 200% "$out/tray-icon.png"
+  # The desktop named "shell" has a taskbar with a notification area in its lower right corner.
+  wine explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &
 
-# A double click on the icon opens the settings window.
-settings=$(xwininfo -root -tree | awk '/"Vexa Settings"/ {print $1; exit}')
-for _ in 1 2 3; do
-  xdotool click 1
-  sleep 0.05
-  xdotool click 1
-  sleep 1.5
-  xwininfo -id "$settings" | grep -q IsViewable && break
-done
-import -window root "$out/desktop.png"
-geometry=$(xwininfo -id "$settings" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
-convert "$out/desktop.png" -crop "$geometry" +repage "$out/settings.png"
+  # Wait (at most a minute) for the settings window, which Vexa creates hidden at start.
+  for _ in $(seq 600); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"Vexa Settings"' && break
+    sleep 0.1
+  done
+  sleep 2 # the icon is drawn once the tray has processed it
 
-# A right click opens the menu.
-xdotool mousemove "$icon_x" "$icon_y" click 3
-sleep 1
-import -window root "$out/tray-menu.png"
-convert "$out/tray-menu.png" -crop 300x240+500+360 +repage "$out/tray-menu.png"
-xdotool key Escape
+  # The first icon of the notification area, whose size and margins follow the scale.
+  local icon_x=$((800 - 11 * dpi / 96)) icon_y=$((600 - 10 * dpi / 96))
+  xdotool mousemove "$icon_x" "$icon_y"
+  sleep 0.5
+  import -window root "$out/tray-icon$suffix.png"
+  convert "$out/tray-icon$suffix.png" -crop 260x60+540+540 +repage -scale 200% "$out/tray-icon$suffix.png"
+
+  # A double click on the icon opens the settings window.
+  local settings geometry
+  settings=$(xwininfo -root -tree | awk '/"Vexa Settings"/ {print $1; exit}')
+  for _ in 1 2 3; do
+    xdotool click 1
+    sleep 0.05
+    xdotool click 1
+    sleep 1.5
+    xwininfo -id "$settings" | grep -q IsViewable && break
+  done
+  import -window root "$out/desktop$suffix.png"
+  geometry=$(xwininfo -id "$settings" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
+  convert "$out/desktop$suffix.png" -crop "$geometry" +repage "$out/settings$suffix.png"
+
+  # A right click opens the menu, above the icon.
+  xdotool mousemove "$icon_x" "$icon_y" click 3
+  sleep 1
+  import -window root "$out/tray-menu$suffix.png"
+  convert "$out/tray-menu$suffix.png" -gravity SouthEast -crop "$((300 * dpi / 96))x$((240 * dpi / 96))+0+0" \
+    +repage "$out/tray-menu$suffix.png"
+  xdotool key Escape
+
+  # The session ends with everything of the prefix's (Vexa and the desktop).
+  wineserver -k
+  wineserver -w
+}
+
+shoot 96 light ""
+shoot 144 light -150
+shoot 96 dark -dark
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 echo "Screenshots written to $out:"
 ls -1 "$out"
