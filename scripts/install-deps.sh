@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, non-interactively, the Debian packages Vexa needs to build, run and test:
-# the MinGW-w64 cross compilers, CMake and Ninja, Wine, a virtual X server with the tools the
+# the MinGW-w64 cross compilers, CMake and Ninja, Wine with its own fonts (fonts-wine, a
+# recommendation of wine's that --no-install-recommends leaves out), a virtual X server with the tools the
 # tests use to look at it, ImageMagick for the icons and screenshots, and GoogleTest's sources.
 # Packages already present are left alone; nothing is installed when nothing is missing.
 set -euo pipefail
@@ -8,7 +9,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xdotool x11-utils
   imagemagick
   googletest
