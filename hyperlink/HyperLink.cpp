@@ -22,6 +22,10 @@ const MessageMapEntry CHyperLink::messageEntries[] = {
     MapMessage(WM_SETFOCUS, &CHyperLink::OnSetFocus),
     MapMessage(WM_KILLFOCUS, &CHyperLink::OnKillFocus),
     MapMessage(WM_KEYDOWN, &CHyperLink::OnKeyDown),
+    MapMessage(WM_GETDLGCODE, &CHyperLink::OnGetDlgCode),
+    MapMessage(WM_SETFONT, &CHyperLink::OnSetFont),
+    MapMessage(WM_PAINT, &CHyperLink::OnPaint),
+    MapMessage(WM_UPDATEUISTATE, &CHyperLink::OnUpdateUiState),
     MapMessage(WM_NCHITTEST, &CHyperLink::OnNcHitTest),
 };
 
@@ -142,6 +146,9 @@ void CHyperLink::PreSubclassWindow()
     if ((m_dwLinkStyle & LKS_NOCURSORLOAD) == 0)
         LoadHandCursor();
 
+    // Reachable with Tab, like the dialog's buttons.
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, ::GetWindowLongA(m_hWnd, GWL_STYLE) | WS_TABSTOP);
+
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     // The tooltip does not subclass the control: PreTranslateMessage relays the pointer to it.
@@ -229,12 +236,77 @@ LRESULT CHyperLink::OnKillFocus(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CHyperLink::OnKeyDown(WPARAM wparam, LPARAM)
+LRESULT CHyperLink::OnKeyDown(WPARAM wparam, LPARAM lparam)
 {
-    if (wparam != VK_SPACE)
+    if (wparam != VK_SPACE && wparam != VK_RETURN)
         return Default();
-    FollowLink(); // every key-down opens, the keyboard's auto-repeats included
+    // A held key opens the link once: the keyboard's auto-repeats (bit 30, the key was already
+    // down) are left alone.
+    if ((lparam & (1 << 30)) == 0)
+        FollowLink();
     return 0;
+}
+
+LRESULT CHyperLink::OnGetDlgCode(WPARAM, LPARAM lparam)
+{
+    // The dialog gives the link its keys; Enter too, which it would otherwise turn into a press
+    // of the default button.
+    const MSG* msg = reinterpret_cast<const MSG*>(lparam);
+    LRESULT code = DLGC_WANTCHARS;
+    if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+LRESULT CHyperLink::OnSetFont(WPARAM wparam, LPARAM lparam)
+{
+    HFONT font = reinterpret_cast<HFONT>(wparam);
+    LOGFONTA attributes;
+    // The own font, which the link gives itself, or none: as any static takes it.
+    if (font == m_linkFont.GetSafeHandle() || !ReadFontAttributes(font, &attributes))
+        return Default();
+
+    // A new font from the dialog (a new scale, say): the link draws with an underlined copy,
+    // and fits its window to the text again.
+    attributes.lfUnderline = (m_dwLinkStyle & LKS_UNDERLINE) != 0 ? 1 : 0;
+    CFont previous;
+    std::swap(previous, m_linkFont); // deleted once the window no longer uses it
+    if (!m_linkFont.CreateFontIndirect(&attributes))
+        return DefWindowProc(WM_SETFONT, wparam, lparam);
+    DefWindowProc(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.GetSafeHandle()), lparam);
+    FitToText();
+    return 0;
+}
+
+LRESULT CHyperLink::OnPaint(WPARAM, LPARAM)
+{
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    // The static draws its text into this context, then the focus rectangle goes around it
+    // when the link has the focus and the keyboard cues are on (Windows hides them until the
+    // keyboard is used).
+    DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    if (ShowsFocusRectangle()) {
+        RECT client;
+        ::GetClientRect(m_hWnd, &client);
+        ::DrawFocusRect(dc, &client);
+    }
+    ::EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+LRESULT CHyperLink::OnUpdateUiState(WPARAM, LPARAM)
+{
+    // The keyboard cues come or go: the focus rectangle follows at once.
+    const LRESULT result = Default();
+    Invalidate();
+    return result;
+}
+
+BOOL CHyperLink::ShowsFocusRectangle() const
+{
+    return ::GetFocus() == m_hWnd &&
+           (::SendMessageA(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
 }
 
 LRESULT CHyperLink::OnNcHitTest(WPARAM, LPARAM)
@@ -333,7 +405,17 @@ void CHyperLink::FollowLink()
 
 void CHyperLink::Invalidate()
 {
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    // The link has no background of its own: what lies behind it is drawn again too, or a
+    // focus rectangle drawn before would stay.
+    HWND parent = ::GetParent(m_hWnd);
+    if (parent == nullptr) {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        return;
+    }
+    RECT rect;
+    ::GetWindowRect(m_hWnd, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    ::RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CHyperLink::LoadHandCursor()

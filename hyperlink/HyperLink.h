@@ -1,7 +1,9 @@
 // CHyperLink: a static text control of a dialog that looks and behaves like a web link. Its
 // text is drawn in the link colour and underlined, the pointer is a hand over it, a tooltip
-// shows a hint, and a click (or the space key while it has the focus) opens its target in the
+// shows a hint, and a click (or Space or Enter while it has the focus) opens its target in the
 // browser. The colour follows the link's state: hovering, active (focused or pressed), visited.
+// It is a tab stop, shows the focus rectangle when the keyboard brought the focus, and keeps its
+// text as the window text, which screen readers read as its name.
 //
 // The control is attached to a static control of a dialog template through the dialog's data
 // exchange, so all of its set-up happens in PreSubclassWindow.
@@ -79,6 +81,10 @@ protected:
     LRESULT OnSetFocus(WPARAM wparam, LPARAM lparam);
     LRESULT OnKillFocus(WPARAM wparam, LPARAM lparam);
     LRESULT OnKeyDown(WPARAM wparam, LPARAM lparam);
+    LRESULT OnGetDlgCode(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSetFont(WPARAM wparam, LPARAM lparam);
+    LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
+    LRESULT OnUpdateUiState(WPARAM wparam, LPARAM lparam);
     LRESULT OnNcHitTest(WPARAM wparam, LPARAM lparam);
 
     DECLARE_MESSAGE_MAP()
@@ -98,6 +104,9 @@ private:
 
     // Repaints the whole control, background included.
     void Invalidate();
+
+    // The link has the focus, and the keyboard cues are on.
+    BOOL ShowsFocusRectangle() const;
 
     static void LoadHandCursor();
 };

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs, non-interactively, the Debian packages Vexa needs to build, run and test:
-# the MinGW-w64 cross compilers, CMake and Ninja, Wine, a virtual X server with the tools the
-# tests use to look at it, ImageMagick for the icons and screenshots, GoogleTest's sources, and
-# the packaging tools: msitools and wixl for the MSIs (run at the build's time by faketime), zip,
-# osslsigncode and openssl for signing, and jq to read back the Scoop manifest.
+# the MinGW-w64 cross compilers, CMake and Ninja, Wine with its own fonts (fonts-wine, a
+# recommendation of wine's that --no-install-recommends leaves out), a virtual X server with the
+# tools the tests use to look at it, ImageMagick for the icons and screenshots, GoogleTest's
+# sources, and the packaging tools: msitools and wixl for the MSIs (run at the build's time by
+# faketime), zip, osslsigncode and openssl for signing, and jq to read back the Scoop manifest.
 # Packages already present are left alone; nothing is installed when nothing is missing.
 set -euo pipefail
 
 packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xdotool x11-utils
   imagemagick
   googletest

@@ -12,6 +12,12 @@ if [ -n "${DISPLAY:-}" ] && [ "${CI:-}" != true ]; then
   echo "Its icon is in the notification area: right-click it for the menu; Exit ends Vexa."
   # No .NET or HTML engine is needed: don't offer to install them into a new Wine prefix.
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  # Wine's own fonts, which the settings window is laid out for, linked into your prefix where
+  # it has no font file of that name (see scripts/wine-env.sh); a new prefix is made first.
+  prefix=${WINEPREFIX:-$HOME/.wine}
+  [ -d "$prefix/drive_c/windows/Fonts" ] || wineboot -i >/dev/null 2>&1 || true
+  . scripts/wine-env.sh
+  vexa_link_wine_fonts "$prefix"
   exec wine build/x86_64/Vexa.exe
 fi
 echo "No display: running Vexa on a virtual display."

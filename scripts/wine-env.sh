@@ -48,6 +48,23 @@ vexa_start_xvfb() {
   rm -f "$numberFile"
 }
 
+# Links Wine's own fonts (fonts-wine: its "MS Sans Serif", Tahoma, the caption buttons' Marlett
+# and others) into the Fonts folder of the prefix given. Debian's Wine does not load them from
+# /usr/share/wine/fonts by itself, and without them every one of those names comes out as
+# DejaVu Sans, wider than the dialogs were laid out for. A file of the same name already in the
+# folder (Windows' names are not case-sensitive) is left alone, so a user's own prefix can take
+# this too.
+vexa_link_wine_fonts() {
+  local folder="$1/drive_c/windows/Fonts" font name
+  [ -d /usr/share/wine/fonts ] && [ -d "$folder" ] || return 0
+  local present
+  present=$(ls -A "$folder" | tr '[:upper:]' '[:lower:]')
+  for font in /usr/share/wine/fonts/*; do
+    name=${font##*/}
+    grep -qxF "$(tr '[:upper:]' '[:lower:]' <<<"$name")" <<<"$present" || ln -s "$font" "$folder/$name"
+  done
+}
+
 # A fresh prefix with two CD-ROM drive letters, D: and E:, backed by empty folders.
 vexa_make_prefix() {
   vexa_prefix=$(mktemp -d /tmp/vexa-wine.XXXXXX)
@@ -65,8 +82,9 @@ vexa_make_prefix() {
   if [ -n "$vexa_started_xvfb" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   fi
-  # Wine reads its drive types when the prefix's server starts: restart it, or D: and E: do
-  # not exist yet for the programs that follow.
+  vexa_link_wine_fonts "$vexa_prefix"
+  # Wine reads its drive types (and its list of fonts) when the prefix's server starts: restart
+  # it, or D: and E: do not exist yet for the programs that follow.
   wineserver -k
   wineserver -w
   # Keep the server of this prefix running between the tests' many short processes.

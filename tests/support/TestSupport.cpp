@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 const char kProgramKey[] = "SOFTWARE\\Brindle Corporation\\Vexa";
 
 void PumpMessages()
@@ -30,6 +32,21 @@ bool TrayHasIcon(HWND window, UINT id)
     data.uID = id;
     data.uFlags = 0;
     return ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+int ScaleOfRun()
+{
+    char value[16] = "";
+    const DWORD length = ::GetEnvironmentVariableA("VEXA_SCALE_DPI", value, sizeof(value));
+    return length > 0 && length < sizeof(value) ? std::atoi(value) : 96;
+}
+
+int ScreenDpi()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
 }
 
 std::string WindowText(HWND window)

@@ -38,6 +38,14 @@ std::string ClassName(HWND window);
 // the real pointer.
 void PressButton(HWND dialog, int id);
 
+// The display scale of this run, in dots per inch: the value tests/at-scale.sh set in the
+// prefix before it started the tests (VEXA_SCALE_DPI), else 96. Tests named "...AtEveryScale"
+// run once at each scale; see tests/CMakeLists.txt.
+int ScaleOfRun();
+
+// The system's scale now, in dots per inch, as the screen reports it to this (DPI-aware) process.
+int ScreenDpi();
+
 // The text of a menu item, by position.
 std::string MenuItemText(HMENU menu, int position);
 

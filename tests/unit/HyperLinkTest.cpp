@@ -400,23 +400,64 @@ TEST_F(HyperLinkTest, PressAndReleaseOpenAsTheStyleSays)
     }
 }
 
-TEST_F(HyperLinkTest, EverySpaceKeyDownOpensAutoRepeatsIncluded)
+TEST_F(HyperLinkTest, TabReachesItAndSpaceOrEnterOpensItOncePerPress)
 {
-    ::SetFocus(link->m_hWnd);
-    // Through the message loop's route: the dialog manager hands the key to the link.
-    const LPARAM firstPress = 0x00390001, repeat = 0x40390001;
-    for (LPARAM flags : {firstPress, repeat, repeat}) {
-        MSG msg = {link->m_hWnd, WM_KEYDOWN, VK_SPACE, flags, 0, {0, 0}};
+    // Through the message loop's route: the dialog manager moves the focus and hands the keys
+    // to the control that has it.
+    const auto deliver = [](HWND window, UINT message, WPARAM key, LPARAM flags) {
+        MSG msg = {window, message, key, flags, 0, {0, 0}};
         if (!theApp.PreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+    };
+    HWND ok = ::GetDlgItem(dlg->m_hWnd, IDC_OK);
+    EXPECT_EQ(link->m_hWnd, ::GetNextDlgTabItem(dlg->m_hWnd, ok, FALSE));
+    EXPECT_EQ(::GetDlgItem(dlg->m_hWnd, IDC_DONATE), ::GetNextDlgTabItem(dlg->m_hWnd, link->m_hWnd, FALSE));
+    ::SetFocus(ok);
+    deliver(ok, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    ASSERT_EQ(link->m_hWnd, ::GetFocus());
+
+    // A press, two auto-repeats (bit 30: the key was down already) and the release: one opening
+    // per key; Enter stays the link's instead of pressing the default button.
+    const std::pair<WPARAM, LPARAM> keys[] = {{VK_SPACE, 0x00390001}, {VK_RETURN, 0x001C0001}};
+    for (const auto& [key, press] : keys) {
+        for (LPARAM flags : {press, press | 0x40000000, press | 0x40000000})
+            deliver(link->m_hWnd, WM_KEYDOWN, key, flags);
+        deliver(link->m_hWnd, WM_KEYUP, key, press | 0xC0000000);
     }
-    EXPECT_EQ(3u, g_openings.size());
-    Send(WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(2u, g_openings.size());
+    EXPECT_EQ(link->m_hWnd, ::GetFocus());
+    MSG enter = {link->m_hWnd, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+    EXPECT_NE(0, Send(WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE);
     Send(WM_KEYDOWN, 'A', 1);
-    EXPECT_EQ(3u, g_openings.size());
+    EXPECT_EQ(2u, g_openings.size());
+
+    // A screen reader asks the system's proxy of the static, which names it by its window text.
+    EXPECT_EQ(0, Send(WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT)));
+    char name[64] = "";
+    Send(WM_GETTEXT, sizeof(name), reinterpret_cast<LPARAM>(name));
+    EXPECT_STREQ(kHomePage, name);
     PumpMessages();
+}
+
+TEST_F(HyperLinkTest, ANewFontFromTheDialogIsUnderlinedAndTheLinkRefitted)
+{
+    LOGFONTA bigger = FontOf(dlg->m_hWnd);
+    bigger.lfHeight *= 2; // as the dialog's font at twice the scale
+    HFONT dialogs = ::CreateFontIndirectA(&bigger);
+    HFONT before = link->m_linkFont.GetSafeHandle();
+    const SIZE small = ClientSize();
+    Send(WM_SETFONT, reinterpret_cast<WPARAM>(dialogs), TRUE);
+
+    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.GetSafeHandle()), Send(WM_GETFONT));
+    EXPECT_NE(dialogs, link->m_linkFont.GetSafeHandle());
+    EXPECT_EQ(1, FontOf(link->m_hWnd).lfUnderline);
+    EXPECT_EQ(bigger.lfHeight, FontOf(link->m_hWnd).lfHeight);
+    EXPECT_EQ(0u, ::GetObjectType(before)); // the previous own font is deleted
+    EXPECT_TRUE(ClientSize() == TextExtent());
+    EXPECT_GT(ClientSize().cx, small.cx);
+    ::DeleteObject(dialogs);
 }
 
 TEST_F(HyperLinkTest, OnlyASuccessfulOpeningMarksTheLinkVisited)

@@ -105,7 +105,7 @@ TEST_F(SettingsWindowTest, TheWindowIsItsTemplateWithTheControlsInTabOrder)
         if (stop == first)
             break;
     }
-    EXPECT_EQ((std::vector<int>{IDC_AUTOSTART, IDC_CANCEL, IDC_OK, IDC_DONATE}), stops);
+    EXPECT_EQ((std::vector<int>{IDC_AUTOSTART, IDC_CANCEL, IDC_OK, IDC_HOMEPAGE, IDC_DONATE}), stops);
     EXPECT_EQ(MAKELRESULT(IDC_OK, DC_HASDEFID), ::SendMessageA(window, DM_GETDEFID, 0, 0));
 }
 
