@@ -5,6 +5,7 @@
 #include "support/SettingsDialogFixture.h"
 
 #include "res/resource.h"
+#include "tray/SystemTray.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,24 @@ TEST_F(SettingsDialogAtEveryScale, EveryTextFitsItsControlInsideTheWindow)
         ++checked;
     }
     EXPECT_EQ(12, checked); // every control with a text
+}
+
+// Each icon is loaded at the size it is shown at, so nothing is stretched: the tray's and the
+// title bar's at the small-icon size, the window's own at the large one.
+TEST_F(SettingsDialogAtEveryScale, TheIconsAreLoadedAtTheSizesOfTheScale)
+{
+    ASSERT_EQ(ScaleOfRun(), ScreenDpi());
+    const int small = ::GetSystemMetrics(SM_CXSMICON);
+    const SIZE tray = PictureOf(dlg->m_pTray->m_notifyData.hIcon).size;
+    EXPECT_EQ(small, tray.cx);
+    EXPECT_EQ(small, tray.cy);
+    HWND window = dlg->m_hWnd;
+    EXPECT_EQ(small, PictureOf(reinterpret_cast<HICON>(
+                                   ::SendMessageA(window, WM_GETICON, ICON_SMALL, 0)))
+                         .size.cx);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXICON),
+              PictureOf(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_BIG, 0)))
+                  .size.cx);
 }
 
 } // namespace
