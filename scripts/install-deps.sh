@@ -3,6 +3,9 @@
 # the MinGW-w64 cross compilers, CMake and Ninja, Wine, a virtual X server with the tools the
 # tests use to look at it, ImageMagick for the icons and screenshots, and GoogleTest's sources.
 # Packages already present are left alone; nothing is installed when nothing is missing.
+#
+#   install-deps.sh realdrive   also what the real-drive test needs on the host: QEMU, the
+#                               tools that build its guest and discs, and Python for its judge
 set -euo pipefail
 
 packages=(
@@ -14,6 +17,9 @@ packages=(
   googletest
   msitools wixl zip
 )
+if [ "${1:-}" = realdrive ]; then
+  packages+=(qemu-system-x86 qemu-utils debootstrap e2fsprogs xorriso python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
