@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Raise whenever what goes into the guest changes: a new number builds a new guest.
-guest_version=1
+guest_version=2
 cache=${VEXA_REALDRIVE_CACHE:-/var/cache/vexa-realdrive}
 target=$cache/$guest_version
 if [ -s "$target/rootfs.img" ]; then
@@ -102,9 +102,10 @@ ln -sfn /dev/sr0 "$root/root/.wine/dosdevices/d::"
 cat >"$root/vexa-init" <<'EOF'
 #!/bin/sh
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root
-mount -t proc proc /proc
-mount -t sysfs sys /sys
-mount -t devtmpfs dev /dev
+# The kernel's initial RAM disk hands over /dev and /sys already mounted.
+mountpoint -q /proc || mount -t proc proc /proc
+mountpoint -q /sys || mount -t sysfs sys /sys
+mountpoint -q /dev || mount -t devtmpfs dev /dev
 mkdir -p /dev/pts /dev/shm
 mount -t devpts devpts /dev/pts
 mount -t tmpfs tmpfs /dev/shm
@@ -127,7 +128,7 @@ mounted=()
 cp "$root"/boot/vmlinuz-* "$work/vmlinuz"
 cp "$root"/boot/initrd.img-* "$work/initrd.img"
 size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 256 ))
-mkfs.ext4 -q -F -L vexa-guest -d "$root" "$work/rootfs.img" "${size_mb}M"
+mkfs.ext4 -q -F -L vexa-guest -d "$root" "$work/rootfs.img" "${size_mb}M" >/dev/null
 rm -rf "$root"
 rm -f "$work"/*.log
 chmod 755 "$work"

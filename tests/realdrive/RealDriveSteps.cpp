@@ -135,6 +135,12 @@ protected:
             [&] { return vexa->SettingsWindow() != nullptr; }, "Vexa's settings window to be created");
         if (!created)
             return created;
+        // Vexa adds its icon first, and answers messages sent meanwhile while the shell takes it;
+        // once the shell holds the icon, a message is answered only after the start is over.
+        const ::testing::AssertionResult shown = WaitFor(
+            [&] { return TrayHasIcon(vexa->TrayWindow(), IDR_TRAYMENU); }, "Vexa's tray icon");
+        if (!shown)
+            return shown;
         ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
         if (!ListedBefore(vexa->SettingsWindow(), watcher.Window()))
             return ::testing::AssertionFailure()
@@ -205,6 +211,7 @@ protected:
 TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
 {
     ASSERT_NE(nullptr, watcher.Window());
+    ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA("D:\\")) << "Wine has no CD-ROM drive D:";
     ASSERT_TRUE(Start());
     ASSERT_TRUE(HostConfirms("started")); // nothing remembered: D: unlocked
 

@@ -45,9 +45,26 @@ Xvfb :0 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
 wait_for "the virtual display" test -S /tmp/.X11-unix/X0
 
 phase "steps"
+# Wine runs the programs from a local folder: it cannot map a program's sections from the
+# shared folder. The steps program finds the host's answers in steps/ beside it.
+mkdir -p /tmp/run
+cp /share/Vexa.exe /share/vexa_realdrive_steps.exe /tmp/run/
+ln -s /share/steps /tmp/run/steps
 export DISPLAY=:0 WINEPREFIX=/root/.wine WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-cd /share
-wine /share/vexa_realdrive_steps.exe
-echo $? >/share/steps.rc
+# No debugger on a crash: it would wait for a user; the crash ends the program and fails the run.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe="
+cd /tmp/run
+# Wine's services start first and stay: with udisks running, Wine's mount manager drops D: and
+# adds it again, from udisks, without its folder (the d: link goes, d:: stays). A Vexa started
+# before that would see D: arrive after its start and take it as a new drive.
+wineserver -p
+wine reg query 'HKLM\Software\Wine\Drives' >/dev/null 2>&1
+wait_for "Wine's mount manager to take D: from udisks" sh -c '! test -L /root/.wine/dosdevices/d:'
+wine /tmp/run/vexa_realdrive_steps.exe
+code=$?
+# For the log of a failed run: the drives as Wine and Linux had them at the end.
+phase "drives at the end"
+ls -l /root/.wine/dosdevices/
+grep -E 'drive name|Can lock' /proc/sys/dev/cdrom/info
+echo $code >/share/steps.rc
 wineserver -k

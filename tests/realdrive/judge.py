@@ -16,6 +16,7 @@ not come ends the run with exit code 1 and names the step.
 import json
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -245,6 +246,12 @@ def run(guest, build, work):
                 raise Failure("the steps program in the guest failed after the last step")
         wait_until(lambda: qemu.poll() is not None, STEP_GUARD, "the guest to power off")
     except Failure as failure:
+        # The steps program learns of the failure and ends: its report goes to the log.
+        try:
+            wait_until(lambda: os.path.exists(result) or qemu.poll() is not None, QMP_GUARD,
+                       "the steps program to end")
+        except Failure:
+            pass
         print(f"real drive: FAILED: {failure}", file=sys.stderr)
         for log in ("share/guest.log", "console.log", "qemu.log"):
             print(tail(os.path.join(work, log)), file=sys.stderr)
@@ -256,6 +263,8 @@ def run(guest, build, work):
 
 
 def main():
+    # Stopped from outside, the run still stops its QEMU and removes its files.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     work = tempfile.mkdtemp(prefix="vexa-realdrive.")
