@@ -134,4 +134,8 @@ rm -f "$work"/*.log
 chmod 755 "$work"
 # A run beside this one may have finished the same guest first: then that one is used.
 mv -T "$work" "$target" 2>/dev/null || [ -s "$target/rootfs.img" ]
+# Guests of other versions are no longer wanted (a guest running from one keeps its open file).
+for old in "$cache"/*; do
+  [[ "$old" != "$target" && "$(basename "$old")" =~ ^[0-9]+$ ]] && rm -rf "$old"
+done
 echo "$target"
