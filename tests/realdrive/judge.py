@@ -201,6 +201,16 @@ def stop_qemu(qemu):
             qemu.wait()
 
 
+def last_words(share):
+    """The last line the guest's run wrote, which says what it was doing or waiting for."""
+    path = os.path.join(share, "guest.log")
+    if not os.path.exists(path):
+        return " (the guest wrote nothing)"
+    with open(path, errors="replace") as text:
+        lines = [line.strip() for line in text if line.strip()]
+    return f" (its last words: {lines[-1]})" if lines else " (the guest wrote nothing)"
+
+
 def tail(path, lines=40):
     if not os.path.exists(path):
         return f"({os.path.basename(path)}: nothing)"
@@ -227,8 +237,8 @@ def run(guest, build, work):
                 wait_until(lambda: os.path.exists(done) or os.path.exists(result) or qemu.poll() is not None,
                            FIRST_STEP_GUARD if number == 0 else STEP_GUARD, "the guest to reach the step")
                 if not os.path.exists(done):
-                    raise Failure("the guest ended before it" if qemu.poll() is not None
-                                  else "the steps program ended before it")
+                    raise Failure(("the guest ended before it" if qemu.poll() is not None
+                                   else "the guest's run ended before it") + last_words(share))
                 judge()
             except Failure as failure:
                 with open(os.path.join(share, "steps", step + ".failed"), "w") as verdict:
