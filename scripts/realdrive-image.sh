@@ -45,7 +45,9 @@ root=$work/root
 mounted=()
 cleanup() {
   local i
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[$i]}" 2>/dev/null || true; done
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount -l "${mounted[$i]}" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -86,13 +88,15 @@ LABEL="cdrom_end"
 EOF
 
 # The Wine prefix: D: is the CD-ROM, by its device (d::) and by a folder of its own (d:).
-wine_env=(WINEPREFIX=/root/.wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=)
-in_guest "${wine_env[@]}" wineboot -i >"$work/wineboot.log" 2>&1
-in_guest "${wine_env[@]}" wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f >/dev/null 2>&1
+in_wine() {
+  in_guest WINEPREFIX=/root/.wine WINEDEBUG=-all \
+    WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe= "$@" >>"$work/wine.log" 2>&1
+}
+in_wine wineboot -i
+in_wine wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f
 # On a display of its own there is no window manager: Wine draws the frames itself.
-in_guest "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-  >/dev/null 2>&1
-in_guest "${wine_env[@]}" wineserver -w
+in_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+in_wine wineserver -w
 mkdir -p "$root/media/cdrom" "$root/share"
 ln -sfn /media/cdrom "$root/root/.wine/dosdevices/d:"
 ln -sfn /dev/sr0 "$root/root/.wine/dosdevices/d::"

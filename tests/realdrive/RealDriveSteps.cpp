@@ -35,7 +35,8 @@ bool FileExists(const std::string& path)
         std::ofstream(base + ".tmp") << step << "\n";
     }
     if (!::MoveFileA((base + ".tmp").c_str(), (base + ".done").c_str()))
-        return ::testing::AssertionFailure() << "could not tell the host that " << step << " is done";
+        return ::testing::AssertionFailure() << "could not tell the host that " << step
+                                             << " is done";
     const ::testing::AssertionResult answered = WaitFor(
         [&] {
             PumpMessages();
@@ -48,7 +49,8 @@ bool FileExists(const std::string& path)
         return ::testing::AssertionSuccess();
     std::ostringstream found;
     found << std::ifstream(base + ".failed").rdbuf();
-    return ::testing::AssertionFailure() << "the host found step " << step << " wrong: " << found.str();
+    return ::testing::AssertionFailure() << "the host found step " << step << " wrong: "
+                                         << found.str();
 }
 
 // A top-level window of this program's that counts Wine's arrival broadcasts per drive letter.
@@ -64,8 +66,8 @@ public:
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "VexaRealDriveWatcher";
         ::RegisterClassA(&windowClass);
-        m_window = ::CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                     nullptr, windowClass.hInstance, nullptr);
+        m_window = ::CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0, 0,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
     }
     ~ArrivalWatcher() { ::DestroyWindow(m_window); }
     ArrivalWatcher(const ArrivalWatcher&) = delete;
@@ -77,9 +79,11 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
     {
-        if (message == WM_DEVICECHANGE && wparam == DBT_DEVICEARRIVAL && lparam != 0 &&
-            reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam)->dbch_devicetype == DBT_DEVTYP_VOLUME) {
-            const DWORD units = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lparam)->dbcv_unitmask;
+        const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
+        if (message == WM_DEVICECHANGE && wparam == DBT_DEVICEARRIVAL && header != nullptr &&
+            header->dbch_devicetype == DBT_DEVTYP_VOLUME) {
+            const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(header);
+            const DWORD units = volume->dbcv_unitmask;
             for (int i = 0; i < 26; ++i)
                 s_arrivals[i] += (units >> i) & 1;
             return TRUE;
@@ -132,7 +136,8 @@ protected:
         if (!vexa->Started())
             return ::testing::AssertionFailure() << "Vexa.exe did not start";
         const ::testing::AssertionResult created = WaitFor(
-            [&] { return vexa->SettingsWindow() != nullptr; }, "Vexa's settings window to be created");
+            [&] { return vexa->SettingsWindow() != nullptr; },
+            "Vexa's settings window to be created");
         if (!created)
             return created;
         // Vexa adds its icon first, and answers messages sent meanwhile while the shell takes it;
@@ -211,7 +216,8 @@ protected:
 TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
 {
     ASSERT_NE(nullptr, watcher.Window());
-    ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA("D:\\")) << "Wine has no CD-ROM drive D:";
+    ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA("D:\\"))
+        << "Wine has no CD-ROM drive D:";
     ASSERT_TRUE(Start());
     ASSERT_TRUE(HostConfirms("started")); // nothing remembered: D: unlocked
 

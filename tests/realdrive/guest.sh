@@ -37,8 +37,11 @@ udevadm trigger --type=devices --action=add
 udevadm settle
 /usr/libexec/udisks2/udisksd --no-debug >/tmp/udisksd.log 2>&1 &
 # A call to udisks before it owns its name would start a second one.
-wait_for "udisks on the system bus" sh -c 'dbus-send --system --print-reply --dest=org.freedesktop.DBus \
-  /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.freedesktop.UDisks2 | grep -q true'
+udisks_owned() {
+  dbus-send --system --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.UDisks2 | grep -q true
+}
+wait_for "udisks on the system bus" udisks_owned
 
 phase "display"
 Xvfb :0 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &

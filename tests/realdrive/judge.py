@@ -131,13 +131,15 @@ class Drives:
 
     def plug(self, name):
         """A USB CD-ROM holding the disc, plugged in while the guest runs; its drive is name-cd."""
-        self.monitor.check("blockdev-add", driver="raw", **{"node-name": name + "-disc", "read-only": True},
+        self.monitor.check("blockdev-add", driver="raw",
+                           **{"node-name": name + "-disc", "read-only": True},
                            file={"driver": "file", "filename": self.disc, "read-only": True})
         self.monitor.check("device_add", driver="usb-bot", id=name, bus="xhci.0")
         self.monitor.check("device_add", driver="scsi-cd", id=name + "-cd", drive=name + "-disc",
                            bus=name + ".0")
         # A usb-bot added at run time stays detached until told, so that its drive can be added.
-        self.monitor.check("qom-set", path="/machine/peripheral/" + name, property="attached", value=True)
+        self.monitor.check("qom-set", path="/machine/peripheral/" + name, property="attached",
+                           value=True)
 
     def unplug(self, name):
         self.monitor.check("device_del", id=name)
@@ -148,16 +150,19 @@ def steps(drives):
     return [
         ("started", lambda: drives.expect(CD, False)),
         ("lock-d", lambda: (drives.expect(CD, True), drives.eject_refused(CD))),
-        ("unlock-d", lambda: (drives.expect(CD, False), drives.eject_accepted(CD), drives.put_back(CD))),
+        ("unlock-d", lambda: (drives.expect(CD, False), drives.eject_accepted(CD),
+                              drives.put_back(CD))),
         ("lock-all-twice", lambda: drives.expect(CD, True)),
         ("unlock-d-once", lambda: drives.expect(CD, False)),
         ("exit", lambda: (drives.expect(CD, True), drives.unlock_from_outside(CD))),
         ("restart", lambda: drives.expect(CD, True)),
         ("plug", lambda: drives.plug("usb1")),
-        ("plugged-remembered", lambda: (drives.expect_soon("usb1-cd", True), drives.eject_refused("usb1-cd"))),
+        ("plugged-remembered", lambda: (drives.expect_soon("usb1-cd", True),
+                                        drives.eject_refused("usb1-cd"))),
         ("unplug", lambda: drives.unplug("usb1")),
         ("plug-control", lambda: drives.plug("usb2")),
-        ("plugged-unremembered", lambda: (drives.expect("usb2-cd", False), drives.eject_accepted("usb2-cd"))),
+        ("plugged-unremembered", lambda: (drives.expect("usb2-cd", False),
+                                          drives.eject_accepted("usb2-cd"))),
     ]
 
 
@@ -234,8 +239,10 @@ def run(guest, build, work):
         for number, (step, judge) in enumerate(steps(drives)):
             done = os.path.join(share, "steps", step + ".done")
             try:
-                wait_until(lambda: os.path.exists(done) or os.path.exists(result) or qemu.poll() is not None,
-                           FIRST_STEP_GUARD if number == 0 else STEP_GUARD, "the guest to reach the step")
+                def over():
+                    return os.path.exists(done) or os.path.exists(result) or qemu.poll() is not None
+                wait_until(over, FIRST_STEP_GUARD if number == 0 else STEP_GUARD,
+                           "the guest to reach the step")
                 if not os.path.exists(done):
                     raise Failure(("the guest ended before it" if qemu.poll() is not None
                                    else "the guest's run ended before it") + last_words(share))
