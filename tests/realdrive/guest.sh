@@ -24,8 +24,8 @@ wait_for() {
 phase "drivers"
 modprobe -a ata_piix sr_mod sg xhci_pci xhci_hcd usb_storage uas
 wait_for "the CD-ROM /dev/sr0" test -b /dev/sr0
-# Linux locks the door itself while the device is open unless told not to, and would unlock it
-# on the last close: only the requests Vexa sends may move the lock.
+# Unless told not to, Linux locks the door itself whenever a program opens the drive: then any
+# program that looks at it (udisks, Wine) would lock it, and Vexa's unlock would not show.
 echo 0 >/proc/sys/dev/cdrom/lock
 
 phase "udev and udisks"
