@@ -6,6 +6,9 @@
 # sources, and the packaging tools: msitools and wixl for the MSIs (run at the build's time by
 # faketime), zip, osslsigncode and openssl for signing, and jq to read back the Scoop manifest.
 # Packages already present are left alone; nothing is installed when nothing is missing.
+#
+#   install-deps.sh realdrive   also what the real-drive test needs on the host: QEMU, the
+#                               tools that build its guest and discs, and Python for its judge
 set -euo pipefail
 
 packages=(
@@ -18,6 +21,9 @@ packages=(
   msitools wixl zip faketime
   osslsigncode openssl jq
 )
+if [ "${1:-}" = realdrive ]; then
+  packages+=(qemu-system-x86 qemu-utils debootstrap e2fsprogs xorriso python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,7 +3,8 @@
 # (kind, size, DLLs), runs every test of the x86_64 build under Wine, on a virtual display, in a
 # throwaway Wine prefix (among them the packages: made with scripts/package.sh, looked into, and
 # the 64-bit MSI installed, upgraded and removed), and then takes the screenshots
-# (build/screenshots/) to show that the program comes up for a user.
+# (build/screenshots/) to show that the program comes up for a user. Last comes the real-drive
+# test (scripts/realdrive-test.sh): Vexa.exe locking a drive that QEMU emulates, in a guest.
 # Arguments go to ctest (for example -R SystemTray).
 #
 #   scripts/test.sh --stress   instead of the above run of ctest: two suites side by side, each
@@ -29,6 +30,8 @@ if [ $stress = 0 ]; then
     ctest --test-dir build/x86_64 --output-on-failure "$@"
   )
   bash scripts/screenshots.sh build/screenshots
+  # A run narrowed to some tests (arguments for ctest) leaves the real-drive test out.
+  [ $# -gt 0 ] || bash scripts/realdrive-test.sh
   exit 0
 fi
 

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The real-drive test: the built Vexa.exe, under Wine inside a Debian guest that QEMU emulates,
+# locks and unlocks a CD-ROM drive of QEMU's and a USB CD-ROM plugged in while it runs, and QEMU
+# itself says whether the drive is locked and refuses an eject (tests/realdrive/). Installs what
+# is missing, builds both targets when needed, builds the guest once per machine
+# (scripts/realdrive-image.sh, cached outside the clone) and runs the steps in it.
+#
+#   VEXA_KEEP_REALDRIVE=1   keep the run's folder (shared folder, logs) and print its path
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh realdrive
+bash scripts/build.sh >/dev/null
+guest=$(bash scripts/realdrive-image.sh)
+python3 tests/realdrive/judge.py "$guest" build/x86_64

@@ -1,0 +1,267 @@
+// The real-drive steps, run by Wine inside the QEMU guest of scripts/realdrive-test.sh: the built
+// Vexa.exe gets its own menu commands, as in the end-to-end tests, and its requests go through
+// Wine and Linux to the CD-ROM drive QEMU emulates (D:) and to a USB drive the host plugs in
+// (E:). After each step the host looks at the drives from outside, over QEMU's monitor, and
+// answers through the folder this program runs from: the host is the judge of the drives, this
+// program of Vexa's windows, message boxes and registry values.
+#include "e2e/VexaProcess.h"
+
+#include "res/resource.h"
+#include "support/RegistryValues.h"
+#include "support/TestSupport.h"
+
+#include <dbt.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Tells the host that the step is done (steps\<step>.done) and waits for its verdict
+// (steps\<step>.ok, or steps\<step>.failed holding what it found). Messages are pumped while
+// waiting: the drive broadcasts reach this program's window meanwhile.
+::testing::AssertionResult HostConfirms(const std::string& step)
+{
+    const std::string base = TestDirectory() + "\\steps\\" + step;
+    {
+        std::ofstream(base + ".tmp") << step << "\n";
+    }
+    if (!::MoveFileA((base + ".tmp").c_str(), (base + ".done").c_str()))
+        return ::testing::AssertionFailure() << "could not tell the host that " << step
+                                             << " is done";
+    const ::testing::AssertionResult answered = WaitFor(
+        [&] {
+            PumpMessages();
+            return FileExists(base + ".ok") || FileExists(base + ".failed");
+        },
+        "the host's verdict on step " + step);
+    if (!answered)
+        return answered;
+    if (FileExists(base + ".ok"))
+        return ::testing::AssertionSuccess();
+    std::ostringstream found;
+    found << std::ifstream(base + ".failed").rdbuf();
+    return ::testing::AssertionFailure() << "the host found step " << step << " wrong: "
+                                         << found.str();
+}
+
+// A top-level window of this program's that counts Wine's arrival broadcasts per drive letter.
+// The broadcast goes to the top-level windows one after the other, newest first, and each must
+// answer before the next gets it: made before Vexa starts, this window is told after Vexa's
+// windows, so once it has an arrival Vexa has handled it.
+class ArrivalWatcher {
+public:
+    ArrivalWatcher()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "VexaRealDriveWatcher";
+        ::RegisterClassA(&windowClass);
+        m_window = ::CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0, 0,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
+    }
+    ~ArrivalWatcher() { ::DestroyWindow(m_window); }
+    ArrivalWatcher(const ArrivalWatcher&) = delete;
+    ArrivalWatcher& operator=(const ArrivalWatcher&) = delete;
+
+    HWND Window() const { return m_window; }
+    static int Arrivals(char letter) { return s_arrivals[letter - 'A']; }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
+        if (message == WM_DEVICECHANGE && wparam == DBT_DEVICEARRIVAL && header != nullptr &&
+            header->dbch_devicetype == DBT_DEVTYP_VOLUME) {
+            const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(header);
+            const DWORD units = volume->dbcv_unitmask;
+            for (int i = 0; i < 26; ++i)
+                s_arrivals[i] += (units >> i) & 1;
+            return TRUE;
+        }
+        return ::DefWindowProcA(window, message, wparam, lparam);
+    }
+
+    static int s_arrivals[26];
+    HWND m_window = nullptr;
+};
+
+int ArrivalWatcher::s_arrivals[26] = {};
+
+struct Order {
+    HWND first;
+    HWND second;
+    int seen; // 1 once first was listed, 2 once second was listed after it
+};
+
+BOOL CALLBACK ListOrder(HWND window, LPARAM lparam)
+{
+    Order* order = reinterpret_cast<Order*>(lparam);
+    if (window == order->first)
+        order->seen = 1;
+    else if (window == order->second && order->seen == 1)
+        order->seen = 2;
+    return TRUE;
+}
+
+// TRUE when the platform lists first before second among the top-level windows.
+bool ListedBefore(HWND first, HWND second)
+{
+    Order order = {first, second, 0};
+    ::EnumWindows(ListOrder, reinterpret_cast<LPARAM>(&order));
+    return order.seen == 2;
+}
+
+bool DriveExists(char letter)
+{
+    return (::GetLogicalDrives() >> (letter - 'A') & 1) != 0;
+}
+
+class RealDrive : public FreshAccountTest {
+protected:
+    // Starts Vexa and waits until its start (drive enumeration and remembered locks included)
+    // is over, with no message box.
+    ::testing::AssertionResult Start()
+    {
+        vexa = std::make_unique<VexaProcess>();
+        if (!vexa->Started())
+            return ::testing::AssertionFailure() << "Vexa.exe did not start";
+        const ::testing::AssertionResult created = WaitFor(
+            [&] { return vexa->SettingsWindow() != nullptr; },
+            "Vexa's settings window to be created");
+        if (!created)
+            return created;
+        // Vexa adds its icon first, and answers messages sent meanwhile while the shell takes it;
+        // once the shell holds the icon, a message is answered only after the start is over.
+        const ::testing::AssertionResult shown = WaitFor(
+            [&] { return TrayHasIcon(vexa->TrayWindow(), IDR_TRAYMENU); }, "Vexa's tray icon");
+        if (!shown)
+            return shown;
+        ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+        if (!ListedBefore(vexa->SettingsWindow(), watcher.Window()))
+            return ::testing::AssertionFailure()
+                   << "Vexa's window is told of drive changes after the watcher's, not before";
+        return NoMessageBox();
+    }
+
+    // Sends a menu command as the menu does and waits until Vexa has handled it. A message box
+    // shown meanwhile (a refused lock) fails the step with its text, and is answered.
+    ::testing::AssertionResult Choose(UINT id)
+    {
+        bool handled = false;
+        ::SendMessageCallbackA(vexa->SettingsWindow(), WM_COMMAND, id, 0, Handled,
+                               reinterpret_cast<ULONG_PTR>(&handled));
+        const ::testing::AssertionResult over = WaitFor(
+            [&] {
+                PumpMessages();
+                return handled || vexa->MessageBox() != nullptr;
+            },
+            "Vexa to handle command " + std::to_string(id));
+        if (!over)
+            return over;
+        return NoMessageBox();
+    }
+
+    ::testing::AssertionResult NoMessageBox()
+    {
+        HWND box = vexa->MessageBox();
+        if (box == nullptr)
+            return ::testing::AssertionSuccess();
+        const std::string text = MessageBoxText(box);
+        PressOk(box);
+        return ::testing::AssertionFailure() << "Vexa showed the message \"" << text << "\"";
+    }
+
+    ::testing::AssertionResult Exit()
+    {
+        ::PostMessageA(vexa->SettingsWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
+        return vexa->WaitForExit();
+    }
+
+    // Waits for Wine's next arrival broadcast for the letter and for Vexa to be idle after it.
+    ::testing::AssertionResult Arrived(char letter, int before)
+    {
+        const ::testing::AssertionResult told = WaitFor(
+            [&] {
+                PumpMessages();
+                return ArrivalWatcher::Arrivals(letter) > before;
+            },
+            std::string("Wine's broadcast of the arrival of drive ") + letter + ":");
+        if (!told)
+            return told;
+        ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+        return NoMessageBox();
+    }
+
+    static void CALLBACK Handled(HWND, UINT, ULONG_PTR handled, LRESULT)
+    {
+        *reinterpret_cast<bool*>(handled) = true;
+    }
+
+    ArrivalWatcher watcher;
+    std::unique_ptr<VexaProcess> vexa;
+};
+
+// One run through the steps, in order: each starts from the drive state the previous one left,
+// which the host has checked.
+TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
+{
+    ASSERT_NE(nullptr, watcher.Window());
+    ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA("D:\\"))
+        << "Wine has no CD-ROM drive D:";
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(HostConfirms("started")); // nothing remembered: D: unlocked
+
+    ASSERT_TRUE(Choose(ID_DRIVE_FIRST)); // "Lock drive D:"
+    ASSERT_TRUE(HostConfirms("lock-d"));
+    ASSERT_TRUE(Choose(ID_DRIVE_FIRST)); // "Unlock drive D:"
+    ASSERT_TRUE(HostConfirms("unlock-d"));
+
+    // One lock per drive: a second "Lock All Drives" adds none that one unlock would leave.
+    ASSERT_TRUE(Choose(ID_TRAY_LOCKALL));
+    ASSERT_TRUE(Choose(ID_TRAY_LOCKALL));
+    ASSERT_TRUE(HostConfirms("lock-all-twice"));
+    ASSERT_TRUE(Choose(ID_DRIVE_FIRST));
+    ASSERT_TRUE(HostConfirms("unlock-d-once"));
+
+    ASSERT_TRUE(Choose(ID_DRIVE_FIRST));
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword());
+    ASSERT_TRUE(HostConfirms("exit")); // the lock stays; then the host unlocks D: from outside
+
+    // The USB drive will be E:, the first free letter; its lock is remembered too.
+    WriteRegistryDword(kProgramKey, "E:", 1);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(HostConfirms("restart")); // D: locked again
+
+    int arrivals = ArrivalWatcher::Arrivals('E');
+    ASSERT_TRUE(HostConfirms("plug")); // the host plugs the USB drive in
+    ASSERT_TRUE(Arrived('E', arrivals));
+    ASSERT_TRUE(HostConfirms("plugged-remembered")); // locked without a restart
+
+    // Wine takes the letter away, but sends no removal broadcast for a drive that udisks never
+    // mounted: Vexa cannot be told, and the test goes no further than the letter.
+    ASSERT_TRUE(HostConfirms("unplug"));
+    EXPECT_TRUE(WaitFor([] { return !DriveExists('E'); }, "Wine to remove drive E:"));
+
+    // The control: the same drive with nothing remembered for E: is left alone.
+    ASSERT_TRUE(Exit());
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kProgramKey, "E:");
+    ASSERT_TRUE(Start());
+    arrivals = ArrivalWatcher::Arrivals('E');
+    ASSERT_TRUE(HostConfirms("plug-control"));
+    ASSERT_TRUE(Arrived('E', arrivals));
+    ASSERT_TRUE(HostConfirms("plugged-unremembered"));
+    ASSERT_TRUE(Exit());
+}
+
+} // namespace

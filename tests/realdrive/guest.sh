@@ -1,0 +1,73 @@
+#!/bin/sh
+# Runs inside the real-drive guest, started by its init from the shared folder (/share): brings
+# up what a desktop has for drives (the kernel's drivers, udev, udisks on D-Bus), a virtual
+# display, and then the steps program under Wine. Its exit code goes to /share/steps.rc; the
+# host reads each phase's progress from /share/guest.log.
+set -u
+phase() { echo "== $*"; }
+# Waits, at most about two minutes, for a condition (a shell command) to hold.
+wait_for() {
+  what=$1
+  shift
+  tries=0
+  until "$@" >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    if [ $tries -gt 1200 ]; then
+      echo "waited 2 minutes for $what, and it did not happen"
+      echo 1 >/share/steps.rc
+      exit 1
+    fi
+    sleep 0.1
+  done
+}
+
+phase "drivers"
+modprobe -a ata_piix sr_mod sg xhci_pci xhci_hcd usb_storage uas
+wait_for "the CD-ROM /dev/sr0" test -b /dev/sr0
+# Unless told not to, Linux locks the door itself whenever a program opens the drive: then any
+# program that looks at it (udisks, Wine) would lock it, and Vexa's unlock would not show.
+echo 0 >/proc/sys/dev/cdrom/lock
+
+phase "udev and udisks"
+mkdir -p /run/dbus
+dbus-daemon --system --fork
+/lib/systemd/systemd-udevd --daemon
+udevadm trigger --type=subsystems --action=add
+udevadm trigger --type=devices --action=add
+udevadm settle
+/usr/libexec/udisks2/udisksd --no-debug >/tmp/udisksd.log 2>&1 &
+# A call to udisks before it owns its name would start a second one.
+udisks_owned() {
+  dbus-send --system --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.UDisks2 | grep -q true
+}
+wait_for "udisks on the system bus" udisks_owned
+
+phase "display"
+Xvfb :0 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+wait_for "the virtual display" test -S /tmp/.X11-unix/X0
+
+phase "steps"
+# Wine runs the programs from a local folder: it cannot map a program's sections from the
+# shared folder. The steps program finds the host's answers in steps/ beside it.
+mkdir -p /tmp/run
+cp /share/Vexa.exe /share/vexa_realdrive_steps.exe /tmp/run/
+ln -s /share/steps /tmp/run/steps
+export DISPLAY=:0 WINEPREFIX=/root/.wine WINEDEBUG=-all
+# No debugger on a crash: it would wait for a user; the crash ends the program and fails the run.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe="
+cd /tmp/run
+# Wine's services start first and stay: with udisks running, Wine's mount manager drops D: and
+# adds it again, from udisks, without its folder (the d: link goes, d:: stays). A Vexa started
+# before that would see D: arrive after its start and take it as a new drive.
+wineserver -p
+wine reg query 'HKLM\Software\Wine\Drives' >/dev/null 2>&1
+wait_for "Wine's mount manager to take D: from udisks" sh -c '! test -L /root/.wine/dosdevices/d:'
+wine /tmp/run/vexa_realdrive_steps.exe
+code=$?
+# For the log of a failed run: the drives as Wine and Linux had them at the end.
+phase "drives at the end"
+ls -l /root/.wine/dosdevices/
+grep -E 'drive name|Can lock' /proc/sys/dev/cdrom/info
+echo $code >/share/steps.rc
+wineserver -k
