@@ -219,6 +219,13 @@ TEST_F(SettingsDialogTest, TheTrayIconFollowsTheTaskbarsThemeAndTheScale)
     handed = HandedIcons(shell);
     ASSERT_EQ(4u, handed.size());
     EXPECT_EQ(small, handed[3].size.cx);
+
+    // A shell that restarts gets the picture for the theme it finds, announced or not.
+    WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
+    ::SendMessageA(dlg->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    handed = HandedIcons(shell);
+    ASSERT_EQ(5u, handed.size());
+    EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[4].pixels);
 }
 
 TEST_F(SettingsDialogTest, EnterOnTheIconChosenByKeyboardShowsTheSettings)
