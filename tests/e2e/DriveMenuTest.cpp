@@ -70,16 +70,11 @@ HWND ShownMenu(const VexaProcess& vexa)
 
 class DriveMenu : public FreshAccountTest {
 protected:
-    // Starts Vexa and waits until its start is over: a message sent to the settings window is
-    // answered only once the window's initialisation (drive enumeration included) has ended,
-    // or from inside a message box shown during it.
+    // Starts Vexa and waits until its start is over.
     void Start()
     {
         vexa = std::make_unique<VexaProcess>();
-        ASSERT_TRUE(vexa->Started());
-        ASSERT_TRUE(WaitFor([&] { return vexa->SettingsWindow() != nullptr; },
-                            "Vexa's settings window to be created"));
-        ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+        ASSERT_TRUE(vexa->WaitForStart());
     }
 
     // A right click on the icon, as the shell reports it; returns the menu window once shown.

@@ -19,13 +19,6 @@ std::string RunValue()
     return RegistryText(kRunKey, "Vexa");
 }
 
-bool Ready(const VexaProcess& vexa)
-{
-    return TrayHasIcon(vexa.TrayWindow(), kTrayIconId);
-}
-
-const char kIconShown[] = "Vexa's icon in the notification area";
-
 // A click of the left mouse button at a point of the screen, as the mouse makes it: the
 // platform finds the window under the pointer and delivers the button messages to it.
 void ClickAt(int x, int y)
@@ -42,7 +35,7 @@ void ClickAt(int x, int y)
 TEST_F(SettingsWindowE2E, AutostartRegistersTheRunningExecutableWhateverTheWorkingDirectory)
 {
     VexaProcess vexa("C:\\"); // as after an automatic start: not Vexa's own folder
-    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
+    ASSERT_TRUE(vexa.WaitForStart());
     HWND settings = vexa.SettingsWindow();
 
     vexa.Command(32772); // Settings...
@@ -63,7 +56,7 @@ TEST_F(SettingsWindowE2E, AutostartRegistersTheRunningExecutableWhateverTheWorki
 TEST_F(SettingsWindowE2E, DoubleClickOnTheIconShowsTheWindow)
 {
     VexaProcess vexa;
-    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
+    ASSERT_TRUE(vexa.WaitForStart());
     HWND settings = vexa.SettingsWindow();
     EXPECT_FALSE(::IsWindowVisible(settings));
 
@@ -83,7 +76,7 @@ TEST_F(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
     BrowserRecorder browser;       // before Vexa starts: it inherits where the recorder logs
 
     VexaProcess vexa;
-    ASSERT_TRUE(WaitFor([&] { return Ready(vexa); }, kIconShown));
+    ASSERT_TRUE(vexa.WaitForStart());
     HWND settings = vexa.SettingsWindow();
     vexa.Command(32772);
     ASSERT_TRUE(::IsWindowVisible(settings));

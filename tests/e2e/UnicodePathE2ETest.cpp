@@ -63,8 +63,7 @@ TEST_F(UnicodePathE2E, TheAutostartEntryNamesTheRealFileInAFolderOutsideTheAnsiC
     {
         VexaProcess vexa(copy.path);
         ASSERT_TRUE(vexa.Started()) << "could not start " << Utf8(copy.path.c_str());
-        ASSERT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), 129); },
-                            "the copied Vexa's icon in the notification area"));
+        ASSERT_TRUE(vexa.WaitForStart());
         HWND settings = vexa.SettingsWindow();
         vexa.Command(32772); // Settings...
         PressButton(settings, 1001);

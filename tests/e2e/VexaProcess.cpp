@@ -2,6 +2,8 @@
 
 #include "support/TestSupport.h"
 
+#include "res/resource.h"
+
 #include <vector>
 
 std::string TestDirectory()
@@ -133,6 +135,19 @@ HWND VexaProcess::MessageBox() const
     // The box's window exists a moment before its text does: report it once it can be read.
     HWND box = Find(Id(), "#32770", nullptr, "Vexa");
     return box != nullptr && !MessageBoxText(box).empty() ? box : nullptr;
+}
+
+::testing::AssertionResult VexaProcess::WaitForStart()
+{
+    if (!Started())
+        return ::testing::AssertionFailure() << "Vexa.exe did not start";
+    // The donation button is the template's last control.
+    ::testing::AssertionResult created = WaitFor(
+        [&] { return SettingsWindow() != nullptr && ::GetDlgItem(SettingsWindow(), IDC_DONATE) != nullptr; },
+        "Vexa's settings window with its controls");
+    if (created)
+        ::SendMessageA(SettingsWindow(), WM_NULL, 0, 0);
+    return created;
 }
 
 ::testing::AssertionResult VexaProcess::WaitForExit(DWORD* exitCode)

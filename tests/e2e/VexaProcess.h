@@ -47,6 +47,13 @@ public:
     HWND TrayWindow() const;     // the tray icon's hidden window
     HWND MessageBox() const;     // a message box captioned "Vexa", once it shows its text
 
+    // Waits (see WaitFor) until Vexa's start is over. Vexa puts its icon up before the settings
+    // window has its controls, and answers messages sent to it while it talks to the shell;
+    // once the window's last control exists it no longer talks to the shell during its start,
+    // so a message sent then is answered only when the start (the drives included) is over, or
+    // from inside a message box shown during it.
+    ::testing::AssertionResult WaitForStart();
+
     // Waits (see WaitFor) for the process to end; its exit code goes to *exitCode.
     ::testing::AssertionResult WaitForExit(DWORD* exitCode = nullptr);
 

@@ -430,7 +430,7 @@ TEST_F(Installer, InstalledVexaStartsInTheTrayAndWritesNothingIntoItsFolder)
         EXPECT_TRUE(WaitFor([&] { return TrayHasIcon(vexa.TrayWindow(), kTrayIconId); },
                             "the installed Vexa's icon in the notification area"))
             << "the installed Vexa showed no tray icon";
-        EXPECT_NE(nullptr, vexa.SettingsWindow());
+        ASSERT_TRUE(vexa.WaitForStart());
         EXPECT_EQ(nullptr, vexa.MessageBox());
 
         vexa.Command(ID_TRAY_SETTINGS);

@@ -133,20 +133,9 @@ protected:
     ::testing::AssertionResult Start()
     {
         vexa = std::make_unique<VexaProcess>();
-        if (!vexa->Started())
-            return ::testing::AssertionFailure() << "Vexa.exe did not start";
-        const ::testing::AssertionResult created = WaitFor(
-            [&] { return vexa->SettingsWindow() != nullptr; },
-            "Vexa's settings window to be created");
-        if (!created)
-            return created;
-        // Vexa adds its icon first, and answers messages sent meanwhile while the shell takes it;
-        // once the shell holds the icon, a message is answered only after the start is over.
-        const ::testing::AssertionResult shown = WaitFor(
-            [&] { return TrayHasIcon(vexa->TrayWindow(), IDR_TRAYMENU); }, "Vexa's tray icon");
-        if (!shown)
-            return shown;
-        ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
+        const ::testing::AssertionResult started = vexa->WaitForStart();
+        if (!started)
+            return started;
         if (!ListedBefore(vexa->SettingsWindow(), watcher.Window()))
             return ::testing::AssertionFailure()
                    << "Vexa's window is told of drive changes after the watcher's, not before";
