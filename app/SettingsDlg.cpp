@@ -1,8 +1,8 @@
 #include "SettingsDlg.h"
 
 #include "framework/DataExchange.h"
-#include "framework/WinApp.h"
 #include "framework/DisplayScale.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 #include "tray/TaskbarTheme.h"
