@@ -1,13 +1,8 @@
 #include "DisplayScale.h"
 
-namespace {
+#include "SystemFunction.h"
 
-template <class Function>
-Function FindInUser32(const char* name)
-{
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
-}
+namespace {
 
 UINT SystemDpi()
 {
@@ -23,7 +18,8 @@ UINT SystemDpi()
 UINT AfxGetWindowDpi(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = FindInUser32<GetDpiForWindowFunction>("GetDpiForWindow");
+    static const auto getDpiForWindow =
+        AfxFindSystemFunction<GetDpiForWindowFunction>("user32.dll", "GetDpiForWindow");
     const UINT dpi = getDpiForWindow != nullptr && window != nullptr ? getDpiForWindow(window) : 0;
     return dpi != 0 ? dpi : SystemDpi();
 }
@@ -31,7 +27,7 @@ UINT AfxGetWindowDpi(HWND window)
 int AfxGetSystemMetricForDpi(int index, UINT dpi)
 {
     using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
-    static const auto getMetricForDpi =
-        FindInUser32<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+    static const auto getMetricForDpi = AfxFindSystemFunction<GetSystemMetricsForDpiFunction>(
+        "user32.dll", "GetSystemMetricsForDpi");
     return getMetricForDpi != nullptr ? getMetricForDpi(index, dpi) : ::GetSystemMetrics(index);
 }

@@ -1,4 +1,5 @@
 // The program's entry point: hands control to the application object.
+#include "SystemFunction.h"
 #include "WinApp.h"
 
 namespace {
@@ -8,10 +9,9 @@ namespace {
 // on 7 with its update KB2533623); where it does not, the program starts as before.
 void RestrictLibraryFolders()
 {
-    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
-    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesProc>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
-                                                 "SetDefaultDllDirectories")));
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefaultDllDirectories = AfxFindSystemFunction<SetDefaultDllDirectoriesFunction>(
+        "kernel32.dll", "SetDefaultDllDirectories");
     if (setDefaultDllDirectories != nullptr)
         setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

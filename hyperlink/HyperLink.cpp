@@ -50,6 +50,16 @@ BOOL ReadFontAttributes(HFONT font, LOGFONTA* attributes)
            ::GetObjectA(font, sizeof(LOGFONTA), attributes) == static_cast<int>(sizeof(LOGFONTA));
 }
 
+// The attributes of the link's font made from a font: the same, underlined or not as the link's
+// style says. FALSE (and nothing read) when the handle is no font.
+BOOL ReadLinkFontAttributes(HFONT font, DWORD linkStyle, LOGFONTA* attributes)
+{
+    if (!ReadFontAttributes(font, attributes))
+        return FALSE;
+    attributes->lfUnderline = (linkStyle & CHyperLink::LKS_UNDERLINE) != 0 ? 1 : 0;
+    return TRUE;
+}
+
 } // namespace
 
 CHyperLink::CHyperLink()
@@ -132,8 +142,7 @@ void CHyperLink::PreSubclassWindow()
     HFONT windowFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     if (windowFont != nullptr) {
         LOGFONTA attributes;
-        if (ReadFontAttributes(windowFont, &attributes)) {
-            attributes.lfUnderline = (m_dwLinkStyle & LKS_UNDERLINE) != 0 ? 1 : 0;
+        if (ReadLinkFontAttributes(windowFont, m_dwLinkStyle, &attributes)) {
             if (m_linkFont.CreateFontIndirect(&attributes))
                 SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.GetSafeHandle()), TRUE);
         }
@@ -263,12 +272,12 @@ LRESULT CHyperLink::OnSetFont(WPARAM wparam, LPARAM lparam)
     HFONT font = reinterpret_cast<HFONT>(wparam);
     LOGFONTA attributes;
     // The own font, which the link gives itself, or none: as any static takes it.
-    if (font == m_linkFont.GetSafeHandle() || !ReadFontAttributes(font, &attributes))
+    if (font == m_linkFont.GetSafeHandle() ||
+        !ReadLinkFontAttributes(font, m_dwLinkStyle, &attributes))
         return Default();
 
     // A new font from the dialog (a new scale, say): the link draws with an underlined copy,
     // and fits its window to the text again.
-    attributes.lfUnderline = (m_dwLinkStyle & LKS_UNDERLINE) != 0 ? 1 : 0;
     CFont previous;
     std::swap(previous, m_linkFont); // deleted once the window no longer uses it
     if (!m_linkFont.CreateFontIndirect(&attributes))
@@ -369,9 +378,9 @@ void CHyperLink::FitToText()
 void CHyperLink::RebuildLinkFont()
 {
     LOGFONTA attributes;
-    if (!ReadFontAttributes(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)), &attributes))
+    if (!ReadLinkFontAttributes(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)), m_dwLinkStyle,
+                                &attributes))
         return;
-    attributes.lfUnderline = (m_dwLinkStyle & LKS_UNDERLINE) != 0 ? 1 : 0;
     m_linkFont.CreateFontIndirect(&attributes);
     ApplyLinkFont(m_linkFont);
 }

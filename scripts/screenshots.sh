@@ -33,8 +33,7 @@ shoot() {
     wine reg add 'HKCU\Control Panel\Colors' /v "${colours[i]}" /t REG_SZ /d "${colours[i + 1]}" /f >/dev/null 2>&1
   done
   # Wine reads the scale and the colours when the prefix's server starts.
-  wineserver -k
-  wineserver -w
+  vexa_restart_server
 
   # The desktop named "shell" has a taskbar with a notification area in its lower right corner.
   wine explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &

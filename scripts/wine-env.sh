@@ -85,13 +85,18 @@ vexa_make_prefix() {
   vexa_link_wine_fonts "$vexa_prefix"
   # Wine reads its drive types (and its list of fonts) when the prefix's server starts: restart
   # it, or D: and E: do not exist yet for the programs that follow.
+  vexa_restart_server
+}
+
+# Restarts the server of $WINEPREFIX, which reads the prefix's drives, fonts and display scale
+# when it starts, and keeps it running between the tests' many short processes.
+vexa_restart_server() {
   wineserver -k
   wineserver -w
-  # Keep the server of this prefix running between the tests' many short processes.
   wineserver -p
   # Bring the prefix's services up again here, with their output discarded: started by the
   # first test instead, they would hold on to that test's output and ctest would wait forever.
-  wine reg query 'HKLM\Software\Wine\Drives' >/dev/null 2>&1
+  wine reg query 'HKLM\Software\Wine\Drives' >/dev/null 2>&1 </dev/null
 }
 
 vexa_env_start() {

@@ -12,16 +12,15 @@ dpi=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 
-# Sets the scale and brings the prefix's server back as scripts/wine-env.sh starts it: kept
-# running, and with the services up. Nothing started here may hold on to the output ctest reads,
-# or ctest waits for it forever: all of it goes to /dev/null.
+. "$here/../scripts/wine-env.sh"
+
+# Sets the scale and brings the prefix's server back as the run's environment started it. Nothing
+# started here may hold on to the output ctest reads, or ctest waits for it forever: all of it
+# goes to /dev/null.
 set_scale() {
   {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f
-    wineserver -k
-    wineserver -w
-    wineserver -p
-    wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels
+    vexa_restart_server
   } </dev/null >/dev/null 2>&1
 }
 

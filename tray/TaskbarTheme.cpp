@@ -1,20 +1,15 @@
 #include "TaskbarTheme.h"
 
-#include "framework/UniqueHandle.h"
-
 #include <windows.h>
 
 bool TaskbarIsLight()
 {
-    CRegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER,
-                        "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
-                        KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
-        return false;
+    // Only a whole REG_DWORD is read: another type or size is refused as a mismatch.
     DWORD value = 0;
     DWORD size = sizeof(value);
-    DWORD type = REG_NONE;
-    return ::RegQueryValueExA(key.Get(), "SystemUsesLightTheme", nullptr, &type,
-                              reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-           type == REG_DWORD && size == sizeof(value) && value != 0;
+    return ::RegGetValueA(HKEY_CURRENT_USER,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                          "SystemUsesLightTheme", RRF_RT_REG_DWORD, nullptr, &value,
+                          &size) == ERROR_SUCCESS &&
+           value != 0;
 }

@@ -38,6 +38,16 @@ BOOL WINAPI ShellRecorder::NotifyIcon(DWORD message, PNOTIFYICONDATAA data)
     return g_recorder->m_saved.shellNotifyIcon(message, data);
 }
 
+std::vector<ShellRequest> ShellRecorder::Modifications(UINT flag) const
+{
+    std::vector<ShellRequest> found;
+    for (const ShellRequest& request : requests) {
+        if (request.message == NIM_MODIFY && (request.flags & flag) != 0)
+            found.push_back(request);
+    }
+    return found;
+}
+
 DWORD WINAPI ShellRecorder::Version()
 {
     return g_recorder->version != 0 ? g_recorder->version : g_recorder->m_saved.getVersion();

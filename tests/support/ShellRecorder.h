@@ -28,6 +28,9 @@ public:
     ~ShellRecorder(); // restores the real calls
 
     std::vector<ShellRequest> requests;
+
+    // The NIM_MODIFY requests that changed what flag stands for (NIF_ICON, NIF_INFO, ...).
+    std::vector<ShellRequest> Modifications(UINT flag) const;
     int refuseNext = 0;     // the next N requests fail without reaching the shell
     DWORD refuseMessage = 0; // when non-zero, every request of this kind fails so
     DWORD version = 0;      // when non-zero, what GetVersion reports

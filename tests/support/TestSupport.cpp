@@ -224,3 +224,13 @@ IconPicture PictureOf(HICON icon)
     ::DeleteObject(info.hbmMask);
     return picture;
 }
+
+IconPicture ResourcePicture(UINT id, int size)
+{
+    HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                                 IMAGE_ICON, size, size, 0));
+    const IconPicture picture = PictureOf(icon);
+    if (icon != nullptr)
+        ::DestroyIcon(icon);
+    return picture;
+}

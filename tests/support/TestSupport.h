@@ -84,3 +84,7 @@ struct IconPicture {
     std::vector<DWORD> pixels;
 };
 IconPicture PictureOf(HICON icon);
+
+// The picture of one of the program's icons (linked into the test program) loaded at a size in
+// pixels, as the platform draws it.
+IconPicture ResourcePicture(UINT id, int size);

@@ -45,15 +45,7 @@ protected:
     }
 
     // The balloons the tray icon asked the shell for.
-    std::vector<ShellRequest> Balloons() const
-    {
-        std::vector<ShellRequest> balloons;
-        for (const ShellRequest& request : shell.requests) {
-            if (request.message == NIM_MODIFY && (request.flags & NIF_INFO) != 0)
-                balloons.push_back(request);
-        }
-        return balloons;
-    }
+    std::vector<ShellRequest> Balloons() const { return shell.Modifications(NIF_INFO); }
 
     void Plug(PluggedCdromDrive& drive, char letter)
     {

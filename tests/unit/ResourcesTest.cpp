@@ -87,16 +87,6 @@ int PickedImageWidth(int group, int size)
     return header.biWidth;
 }
 
-// The size of the colour bitmap of an icon the platform loaded.
-SIZE LoadedIconSize(int id, int size)
-{
-    HICON icon = static_cast<HICON>(::LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
-    const SIZE result = PictureOf(icon).size;
-    if (icon != nullptr)
-        ::DestroyIcon(icon);
-    return result;
-}
-
 // One image of 32 bits for each size.
 std::vector<std::string> ExpectedImages(const std::vector<int>& sizes)
 {
@@ -122,7 +112,7 @@ TEST(Resources, EveryIconHoldsAnImageDrawnForEachSizeTheShellAsksFor)
             SCOPED_TRACE(size);
             // The platform picks an image of exactly this size, and can read it (also a PNG).
             EXPECT_EQ(size, PickedImageWidth(id, size));
-            const SIZE loaded = LoadedIconSize(id, size);
+            const SIZE loaded = ResourcePicture(static_cast<UINT>(id), size).size;
             EXPECT_EQ(size, loaded.cx);
             EXPECT_EQ(size, loaded.cy);
         }

@@ -152,24 +152,12 @@ TEST_F(SettingsDialogTest, RepeatedOpeningsLeaveNothingBehind)
 
 const char kPersonalize[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
-// The picture of one of Vexa's icons at a size, as the platform draws it.
-IconPicture ResourcePicture(UINT id, int size)
-{
-    HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                                 IMAGE_ICON, size, size, 0));
-    const IconPicture picture = PictureOf(icon);
-    ::DestroyIcon(icon);
-    return picture;
-}
-
 // The icons the shell was handed since the recorder started.
 std::vector<IconPicture> HandedIcons(const ShellRecorder& shell)
 {
     std::vector<IconPicture> icons;
-    for (const ShellRequest& request : shell.requests) {
-        if (request.message == NIM_MODIFY && (request.flags & NIF_ICON) != 0)
-            icons.push_back(PictureOf(request.icon));
-    }
+    for (const ShellRequest& request : shell.Modifications(NIF_ICON))
+        icons.push_back(PictureOf(request.icon));
     return icons;
 }
 
