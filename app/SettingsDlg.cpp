@@ -5,7 +5,6 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
-#include "tray/TaskbarTheme.h"
 
 #include <shellapi.h>
 
@@ -51,11 +50,9 @@ CSettingsDlg::CSettingsDlg(CWnd* parent)
     : CDialog(IDD_SETTINGS, parent), m_trayMessage(0), m_store("SOFTWARE\\Brindle Corporation\\Vexa"),
       m_regKey(m_store.KeyPath()), m_startOnBoot(0), m_lockOnStart(0), m_locks(m_store),
       m_driveCount(m_locks.Table().Count()), m_driveNames(m_locks.Table().Names()),
-      m_lightTaskbar(TaskbarIsLight()),
-      m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")),
       m_driveLocked(m_locks.Table().Locked())
 {
-    // Before the window exists, its scale is the system's: the icon is ready for the tray.
+    // Before the window exists, its scale is the system's.
     LoadIcons(AfxGetWindowDpi(nullptr));
     // The template is not visible: the window exists hidden, and OnInitDialog runs in here.
     Create(IDD_SETTINGS, parent);
@@ -87,8 +84,7 @@ void CSettingsDlg::OnDialogWindowCreated()
     // program handles its first message; a click on the icon meanwhile waits in the queue.
     m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
     m_pTray = std::make_unique<CSystemTray>();
-    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", m_hSmallIcon.Get(),
-                     IDR_TRAYMENU);
+    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", nullptr, IDR_TRAYMENU);
     m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
 }
 
@@ -228,57 +224,43 @@ LRESULT CSettingsDlg::OnSettingChange(WPARAM action, LPARAM area)
     // Group Policy tells every top-level window when it has applied new policies.
     if (changed != nullptr && ::lstrcmpiA(changed, "Policy") == 0)
         ShowDriveLocks(m_locks.PoliciesChanged(IsMenuShown()));
-    // Windows says so several times for one change of theme: only a change of the taskbar's
-    // brightness brings another picture.
-    if (changed != nullptr && ::lstrcmpiA(changed, "ImmersiveColorSet") == 0 &&
-        TaskbarIsLight() != m_lightTaskbar) {
-        m_lightTaskbar = !m_lightTaskbar;
-        LoadIcons(AfxGetWindowDpi(m_hWnd));
-    }
+    if (m_pTray != nullptr)
+        m_pTray->OnSettingChange(changed);
+    // New icon metrics: every icon is loaded again at its size.
     if (action == SPI_SETICONMETRICS || action == SPI_SETNONCLIENTMETRICS)
-        LoadIcons(AfxGetWindowDpi(m_hWnd));
+        FollowScale(AfxGetWindowDpi(m_hWnd));
     return 0;
 }
 
 LRESULT CSettingsDlg::OnDpiChanged(WPARAM dpi, LPARAM)
 {
-    LoadIcons(LOWORD(dpi));
+    FollowScale(LOWORD(dpi));
     return Default(); // the dialog manager scales the window and its controls
 }
 
 LRESULT CSettingsDlg::OnDisplayChange(WPARAM, LPARAM)
 {
-    LoadIcons(AfxGetWindowDpi(m_hWnd));
+    FollowScale(AfxGetWindowDpi(m_hWnd));
     return Default();
 }
 
-LRESULT CSettingsDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
+void CSettingsDlg::FollowScale(UINT dpi)
 {
-    // A shell that restarted may run at another scale or theme than the one that left; the
-    // tray icon adds itself again with whatever picture it holds by then.
-    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        m_lightTaskbar = TaskbarIsLight();
-        LoadIcons(AfxGetWindowDpi(m_hWnd));
-    }
-    return CDialog::WindowProc(message, wparam, lparam);
+    LoadIcons(dpi);
+    if (m_pTray != nullptr)
+        m_pTray->OnScaleChange(dpi);
 }
 
 void CSettingsDlg::LoadIcons(UINT dpi)
 {
-    const int large = AfxGetSystemMetricForDpi(SM_CXICON, dpi);
-    const int small = AfxGetSystemMetricForDpi(SM_CXSMICON, dpi);
-    CIconHandle icon(LoadIconOfSize(IDI_APP, large));
-    CIconHandle smallAppIcon(LoadIconOfSize(IDI_APP, small));
-    CIconHandle trayIcon(LoadIconOfSize(m_lightTaskbar ? IDI_TRAY_LIGHT : IDI_TRAY, small));
-    if (!icon || !smallAppIcon || !trayIcon)
+    CIconHandle icon(LoadIconOfSize(IDI_APP, AfxGetSystemMetricForDpi(SM_CXICON, dpi)));
+    CIconHandle smallAppIcon(LoadIconOfSize(IDI_APP, AfxGetSystemMetricForDpi(SM_CXSMICON, dpi)));
+    if (!icon || !smallAppIcon)
         return;
     if (m_hWnd != nullptr) {
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.Get()));
         SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallAppIcon.Get()));
     }
-    if (m_pTray != nullptr)
-        m_pTray->SetIcon(trayIcon.Get());
     m_hIcon = std::move(icon);
     m_hSmallAppIcon = std::move(smallAppIcon);
-    m_hSmallIcon = std::move(trayIcon);
 }

@@ -53,10 +53,11 @@ public:
     }
 
     CHyperLink m_link;                   // the home-page line, control 1006
-    // The icons are loaded for the window's scale, and again when it changes.
+    // The window's icons are loaded for its scale, and again when it changes.
     CIconHandle m_hIcon;                 // application icon 134, at the large-icon size
-    CIconHandle m_hSmallIcon;            // tray icon 135 (136 on a light taskbar), small size
-    std::unique_ptr<CSystemTray> m_pTray; // deleted in DestroyWindow, before the window goes
+    // The tray icon, with the picture for the taskbar's theme and the scale, which it chooses
+    // itself; deleted in DestroyWindow, before the window goes.
+    std::unique_ptr<CSystemTray> m_pTray;
     UINT m_trayMessage;                  // the tray icon's callback message
     CSettingsStore m_store;
     const std::string& m_regKey;         // the program's key under HKEY_CURRENT_USER
@@ -70,8 +71,6 @@ public:
 
 protected:
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
-    // The shell's "TaskbarCreated", which has no fixed number for the message map.
-    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
     void DoDataExchange(CDataExchange* dx) override;
     void PostNcDestroy() override;
     // The tray icon with its menu, the settings command as the default item (m_pTray).
@@ -126,14 +125,15 @@ private:
     // Writes the autostart entry when an administrator fixes it.
     void EnforceAutostart();
 
-    // Loads the window's and the tray's icons for a scale (dots per inch) and the taskbar's
-    // theme, and hands them to the window and the shell before the old ones go. A picture
-    // that cannot be loaded leaves all of them as they were.
+    // A new scale (dots per inch) or new icon metrics: the window's icons and the tray's
+    // picture are loaded again at their sizes.
+    void FollowScale(UINT dpi);
+
+    // Loads the window's icons for a scale (dots per inch) and hands them to the window before
+    // the old ones go. A picture that cannot be loaded leaves both as they were.
     void LoadIcons(UINT dpi);
 
     CIconHandle m_hSmallAppIcon; // application icon 134 at the small size: the title bar's
-    bool m_lightTaskbar;         // the tray icon is the one for a light taskbar
-    UINT m_taskbarCreated;       // the shell's broadcast after it (re)starts
 
     int m_driveItems = 0; // drive items in the tray menu, from position 0
     // The lock state Vexa believes each drive has: 1 locked, 0 unlocked.

@@ -1,6 +1,7 @@
 #include "SystemTray.h"
 
 #include "TrayPlatform.h"
+#include "framework/DisplayScale.h"
 #include "framework/WinApp.h"
 #include "framework/WndClass.h"
 
@@ -21,7 +22,8 @@ void CopyCut(char* field, std::size_t size, const char* text)
 
 CSystemTray::CSystemTray()
     : m_iconAdded(FALSE), m_notifyData(), m_defaultItem(0), m_defaultIsPosition(TRUE),
-      m_iconWanted(FALSE), m_menuShown(FALSE), m_version4(FALSE), m_taskbarCreated(0)
+      m_iconWanted(FALSE), m_menuShown(FALSE), m_version4(FALSE), m_taskbarCreated(0),
+      m_picture(*this)
 {
 }
 
@@ -54,6 +56,11 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     m_notifyData.uCallbackMessage = callbackMessage;
     m_notifyData.hIcon = icon;
+    // The system's scale until the main window tells another: the notification area is on the
+    // primary display.
+    m_ownPicture = icon == nullptr;
+    if (m_ownPicture)
+        m_picture.Show(AfxGetWindowDpi(nullptr));
     // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
     CopyCut(m_notifyData.szTip, sizeof(m_notifyData.szTip), tip);
 
@@ -100,12 +107,31 @@ BOOL CSystemTray::ShowBalloon(const char* title, const char* text)
     return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &balloon);
 }
 
+void CSystemTray::OnSettingChange(const char* area)
+{
+    if (m_ownPicture && area != nullptr && ::lstrcmpiA(area, "ImmersiveColorSet") == 0)
+        m_picture.FollowTheme();
+}
+
+void CSystemTray::OnScaleChange(UINT dpi)
+{
+    if (m_ownPicture)
+        m_picture.Show(dpi);
+}
+
 void CSystemTray::OnTaskbarCreated()
 {
+    // A shell that restarted may run at another theme than the one that left, and it may not
+    // have announced it: the picture is the one for the theme found now, handed over with the
+    // addition.
+    const BOOL wasAdded = m_iconAdded;
+    m_iconAdded = FALSE;
+    if (m_ownPicture)
+        m_picture.Show(m_picture.Dpi());
     BOOL added = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
     // A shell that still holds the icon refuses to add it twice; it is still shown, and must
     // still be removed at exit.
-    if (!added && m_iconAdded)
+    if (!added && wasAdded)
         added = g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &m_notifyData);
     m_iconAdded = added;
     if (m_iconAdded)

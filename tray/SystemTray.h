@@ -3,6 +3,7 @@
 // pop-up that exists only to receive the icon's callback message.
 #pragma once
 
+#include "TrayPicture.h"
 #include "framework/Menu.h"
 #include "framework/StringArray.h"
 #include "framework/Wnd.h"
@@ -20,7 +21,9 @@ public:
 
     // Creates the hidden window, loads the menu whose identifier is the low word of id, and
     // asks the shell to show the icon with its tip (at most 127 characters are kept). TRUE
-    // when the shell accepted the icon.
+    // when the shell accepted the icon. The icon is the caller's, shown as it is; without one
+    // the icon shows Vexa's tray picture, which follows the taskbar's theme and the scale
+    // (OnSettingChange, OnScaleChange, and a shell that restarts).
     BOOL Install(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id);
 
     // Makes an item the menu's default (bold, run by a double click): a position in the
@@ -40,9 +43,15 @@ public:
     // Forgets every entry text.
     void RemoveAllEntries();
 
-    // Hands the shell another picture for the icon (a new scale or taskbar theme). FALSE when
-    // the shell holds no icon of Vexa's or refuses; the picture is used at the next addition.
+    // Hands the shell another picture for the icon. FALSE when the shell holds no icon of
+    // Vexa's or refuses; the picture is used at the next addition.
     BOOL SetIcon(HICON icon);
+
+    // The main window's notices that may change Vexa's tray picture: a change of settings
+    // (WM_SETTINGCHANGE's area: a new theme) and a new scale (dots per inch) or new icon
+    // metrics. They change nothing for a caller's own icon.
+    void OnSettingChange(const char* area);
+    void OnScaleChange(UINT dpi);
 
     // The icon's callback, in either version's form: the context menu opens once per right
     // click (version 4: on WM_CONTEXTMENU, at the point the shell gives; version 0: on the
@@ -89,4 +98,6 @@ private:
     BOOL m_version4;        // the shell agreed to version 4 of the callbacks
     std::vector<BYTE> m_entryEnabled; // one flag per entry text
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
+    bool m_ownPicture = false; // the icon shows m_picture, not a caller's icon
+    CTrayPicture m_picture;
 };

@@ -150,70 +150,26 @@ TEST_F(SettingsDialogTest, RepeatedOpeningsLeaveNothingBehind)
     EXPECT_EQ(afterExit, ThreadWindows());
 }
 
-const char kPersonalize[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
-
-// The icons the shell was handed since the recorder started.
-std::vector<IconPicture> HandedIcons(const ShellRecorder& shell)
-{
-    std::vector<IconPicture> icons;
-    for (const ShellRequest& request : shell.Modifications(NIF_ICON))
-        icons.push_back(PictureOf(request.icon));
-    return icons;
-}
-
-TEST_F(SettingsDialogTest, TheTrayIconFollowsTheTaskbarsThemeAndTheScale)
+// The tray icon's picture is the tray's own (its tests are the tray's); the window hands it
+// the notices it receives, and keeps its own icons at its scale.
+TEST_F(SettingsDialogTest, TheWindowFollowsTheScaleAndHandsTheTrayItsNotices)
 {
     const int small = ::GetSystemMetrics(SM_CXSMICON);
-    struct ThemeValues { // the prefix's theme as it was, whatever happens
-        ~ThemeValues()
-        {
-            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
-            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
-        }
-    } themeValues;
     ShellRecorder shell;
-    auto changed = [&](const char* area, WPARAM action = 0) {
-        ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, action, reinterpret_cast<LPARAM>(area));
-    };
-    // A light taskbar; Windows says so more than once.
-    WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
-    changed("ImmersiveColorSet");
-    changed("ImmersiveColorSet");
-    WriteRegistryDword(kPersonalize, "AppsUseLightTheme", 0);
-    changed("ImmersiveColorSet");
-    std::vector<IconPicture> handed = HandedIcons(shell);
-    ASSERT_EQ(1u, handed.size()) << "only a change of the taskbar's brightness counts";
-    EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[0].pixels);
-
-    // Dark again, as when the value is gone.
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
-    changed("ImmersiveColorSet");
-    handed = HandedIcons(shell);
-    ASSERT_EQ(2u, handed.size());
-    EXPECT_EQ(ResourcePicture(IDI_TRAY, small).pixels, handed[1].pixels);
-
-    // Twice the scale: the icons are loaded again, at twice the size.
     RECT window;
     ::GetWindowRect(dlg->m_hWnd, &window);
     ::SendMessageA(dlg->m_hWnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&window));
-    handed = HandedIcons(shell);
-    ASSERT_EQ(3u, handed.size());
-    EXPECT_EQ(2 * small, handed[2].size.cx);
     const HICON big = reinterpret_cast<HICON>(::SendMessageA(dlg->m_hWnd, WM_GETICON, ICON_BIG, 0));
     EXPECT_EQ(2 * ::GetSystemMetrics(SM_CXICON), PictureOf(big).size.cx);
-    // The icon metrics changed: back to the window's own scale.
-    changed(nullptr, SPI_SETICONMETRICS);
-    handed = HandedIcons(shell);
-    ASSERT_EQ(4u, handed.size());
-    EXPECT_EQ(small, handed[3].size.cx);
+    ASSERT_EQ(1u, shell.Modifications(NIF_ICON).size());
+    EXPECT_EQ(2 * small, PictureOf(shell.Modifications(NIF_ICON)[0].icon).size.cx);
 
-    // A shell that restarts gets the picture for the theme it finds, announced or not.
-    WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
-    ::SendMessageA(dlg->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    handed = HandedIcons(shell);
-    ASSERT_EQ(5u, handed.size());
-    EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[4].pixels);
+    // New icon metrics: back to the window's own scale.
+    ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, SPI_SETICONMETRICS, 0);
+    const HICON back = reinterpret_cast<HICON>(::SendMessageA(dlg->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(::GetSystemMetrics(SM_CXICON), PictureOf(back).size.cx);
+    ASSERT_EQ(2u, shell.Modifications(NIF_ICON).size());
+    EXPECT_EQ(small, PictureOf(shell.Modifications(NIF_ICON)[1].icon).size.cx);
 }
 
 TEST_F(SettingsDialogTest, EnterOnTheIconChosenByKeyboardShowsTheSettings)

@@ -1,5 +1,6 @@
 // The tray icon against Wine's real notification area and real menus. A stand-in main window
 // records the commands the icon sends it.
+#include "support/RegistryValues.h"
 #include "support/ShellRecorder.h"
 #include "support/TestSupport.h"
 #include "support/TrayMenuItems.h"
@@ -261,6 +262,77 @@ TEST_F(SystemTrayTest, SetEntryTextOutsideTheListRaisesInvalidArgument)
     tray->SetEntryText(1, "Unlock drive E:");
     EXPECT_EQ("Lock drive D:", tray->m_entryTexts.GetAt(0));
     EXPECT_EQ("Unlock drive E:", tray->m_entryTexts.GetAt(1));
+}
+
+const char kPersonalize[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+// The icons the shell was handed since the recorder started.
+std::vector<IconPicture> HandedIcons(const ShellRecorder& shell)
+{
+    std::vector<IconPicture> icons;
+    for (const ShellRequest& request : shell.Modifications(NIF_ICON))
+        icons.push_back(PictureOf(request.icon));
+    return icons;
+}
+
+TEST_F(SystemTrayTest, VexasPictureFollowsTheTaskbarsThemeAndTheScale)
+{
+    const int small = ::GetSystemMetrics(SM_CXSMICON);
+    struct ThemeValues { // the prefix's theme as it was, whatever happens
+        ~ThemeValues()
+        {
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
+        }
+    } themeValues;
+    tray->Install(nullptr, kCallback, kTip, nullptr, IDR_TRAYMENU);
+    ASSERT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
+    EXPECT_EQ(ResourcePicture(IDI_TRAY, small).pixels, PictureOf(shell.requests.at(0).icon).pixels)
+        << "without the value, the taskbar is dark";
+    shell.requests.clear();
+
+    // A light taskbar; Windows says so more than once.
+    WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
+    tray->OnSettingChange("ImmersiveColorSet");
+    tray->OnSettingChange("ImmersiveColorSet");
+    WriteRegistryDword(kPersonalize, "AppsUseLightTheme", 0);
+    tray->OnSettingChange("ImmersiveColorSet");
+    std::vector<IconPicture> handed = HandedIcons(shell);
+    ASSERT_EQ(1u, handed.size()) << "only a change of the taskbar's brightness counts";
+    EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[0].pixels);
+
+    // Dark again, as when the value is gone.
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
+    tray->OnSettingChange("ImmersiveColorSet");
+    handed = HandedIcons(shell);
+    ASSERT_EQ(2u, handed.size());
+    EXPECT_EQ(ResourcePicture(IDI_TRAY, small).pixels, handed[1].pixels);
+
+    // Twice the scale: the picture is loaded again, at twice the size, and back.
+    tray->OnScaleChange(192);
+    handed = HandedIcons(shell);
+    ASSERT_EQ(3u, handed.size());
+    EXPECT_EQ(2 * small, handed[2].size.cx);
+    tray->OnScaleChange(96);
+    handed = HandedIcons(shell);
+    ASSERT_EQ(4u, handed.size());
+    EXPECT_EQ(small, handed[3].size.cx);
+
+    // A shell that restarts gets the picture for the theme it finds, announced or not.
+    WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
+    ::SendMessageA(tray->m_hWnd, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    handed = HandedIcons(shell);
+    ASSERT_EQ(5u, handed.size());
+    EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[4].pixels);
+
+    // A caller's own icon stays as it is.
+    tray = std::make_unique<CSystemTray>();
+    Install();
+    shell.requests.clear();
+    tray->OnSettingChange("ImmersiveColorSet");
+    tray->OnScaleChange(192);
+    EXPECT_TRUE(shell.Modifications(NIF_ICON).empty());
 }
 
 TEST_F(SystemTrayTest, OldPlatformGetsNoWindowNoMenuAndNoShellRequest)
