@@ -21,7 +21,7 @@
 # in icons.csv, the machine in machine.txt). It only reports: nothing here passes or fails on a
 # figure.
 #
-#   --rounds N   measured rounds after the warm-up (default 7, at least 7 for the README)
+#   --rounds N   measured rounds after the warm-up (default 7, at least 7 for docs/benchmark.md)
 #   --starts N   further sets of starts in each round that only time the icon (default 3):
 #                the start time varies most, and gets the most samples
 #   --no-build   use the executables already built

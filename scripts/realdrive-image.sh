@@ -6,38 +6,84 @@
 # version; a second run finds it there. The build goes to a temporary folder that is renamed
 # only when complete, so a build that is killed leaves no half guest behind.
 # Prints the folder of the guest: rootfs.img (ext4), vmlinuz, initrd.img.
+#
+# The guest comes from the Debian archive this machine's apt uses for bookworm, or from another:
+#   VEXA_REALDRIVE_ARCHIVE=URI   the archive to build the guest from, instead of apt's
+#   VEXA_APT_DIR=DIR             apt's configuration folder to read it from (default /etc/apt)
+#   --print-archive              print the archive the guest would come from, and stop
 set -euo pipefail
 cd "$(dirname "$0")/.."
+print_archive=0
+case ${1:-} in
+  --print-archive) print_archive=1 ;;
+  "") ;;
+  *) echo "usage: $0 [--print-archive]" >&2; exit 2 ;;
+esac
 
 # Raise whenever what goes into the guest changes: a new number builds a new guest.
 guest_version=2
 cache=${VEXA_REALDRIVE_CACHE:-/var/cache/vexa-realdrive}
 target=$cache/$guest_version
-if [ -s "$target/rootfs.img" ]; then
+# A cached guest needs no archive.
+if [ "$print_archive" = 0 ] && [ -s "$target/rootfs.img" ]; then
   echo "$target"
   exit 0
 fi
 
-# The Debian archive this machine's apt uses for bookworm (one-line or deb822 sources).
-archive() {
-  local file
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$file" ] || continue
-    awk '$1 == "deb" { i = 2; if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
-                       if ($(i + 1) == "bookworm") { print $i; exit } }' "$file"
-  done
-  for file in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$file" ] || continue
-    awk 'BEGIN { RS = ""; FS = "\n" }
-         { uri = ""; suite = 0
-           for (n = 1; n <= NF; n++) {
-             if ($n ~ /^URIs:/) { split($n, f, " "); uri = f[2] }
-             if ($n ~ /^Suites:/ && $n ~ /[ \t]bookworm([ \t]|$)/) suite = 1 }
-           if (uri != "" && suite) print uri }' "$file"
+# apt's source files, in the order apt reads them: sources.list, then sources.list.d by name.
+apt_dir=${VEXA_APT_DIR:-/etc/apt}
+sources=()
+for file in "$apt_dir/sources.list" "$apt_dir"/sources.list.d/*; do
+  case $file in
+    *.list | *.sources) [ -f "$file" ] && sources+=("$file") ;;
+  esac
+done
+
+# A one-line entry: "deb [ options ] URI SUITE COMPONENT..." ("#" lines are comments).
+one_line='$1 == "deb" { i = 2; if ($i ~ /^\[/) { while (i < NF && $i !~ /\]$/) i++; i++ }
+                if ($(i + 1) == "bookworm") { print $i; exit } }'
+# A deb822 stanza: fields up to a blank line, names in any case, values split by white space
+# over continuation lines, "#" lines left out; it counts when its Types hold deb, its Suites
+# bookworm, and it is not disabled. Its first URI is taken.
+deb822='function stanza_end() {
+    if (!found && f["types"] ~ / deb / && f["suites"] ~ / bookworm / && f["uris"] != "" &&
+        f["enabled"] !~ /^ *(no|false|off|without|disable|0) *$/) {
+      split(f["uris"], uri, " "); print uri[1]; found = 1 }
+    delete f; name = "" }
+  /^#/ { next }
+  { gsub(/\t/, " ") }
+  /^ *$/ { stanza_end(); next }
+  /^ / { if (name != "") f[name] = f[name] $0 " "; next }
+  { name = tolower(substr($0, 1, index($0, ":") - 1))
+    f[name] = " " substr($0, length(name) + 2) " " }
+  END { stanza_end() }'
+apt_archive() {
+  local file found
+  for file in ${sources[@]+"${sources[@]}"}; do
+    case $file in
+      *.sources) found=$(awk "$deb822" "$file") ;;
+      *) found=$(awk "$one_line" "$file") ;;
+    esac
+    if [ -n "$found" ]; then echo "$found"; return; fi
   done
 }
-mirror=$(archive | head -n 1)
-mirror=${mirror:-http://deb.debian.org/debian}
+
+# The archive is the user's or apt's; without one, nothing is made.
+mirror=${VEXA_REALDRIVE_ARCHIVE:-$(apt_archive)}
+if [ -z "$mirror" ]; then
+  {
+    none="none ($apt_dir/sources.list and $apt_dir/sources.list.d/*.list, *.sources)"
+    echo "No Debian archive to build the real-drive guest from: apt's sources name no \"deb\""
+    echo "entry for bookworm. Files read: ${sources[*]:-$none}."
+    echo "Set VEXA_REALDRIVE_ARCHIVE to the address of a Debian archive that holds bookworm;"
+    echo "README.md and docs/testing.md (\"The real-drive test\") say so."
+  } >&2
+  exit 1
+fi
+if [ "$print_archive" = 1 ]; then
+  echo "$mirror"
+  exit 0
+fi
 
 mkdir -p "$cache"
 work=$(mktemp -d "$cache/.build.XXXXXX")

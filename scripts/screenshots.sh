@@ -5,7 +5,16 @@
 # taskbar. The pictures go to screenshots/ (or the folder given as the first argument):
 #   tray-icon.png, tray-menu.png, settings.png, desktop.png          100 %, light taskbar
 #   tray-icon-150.png, tray-menu-150.png, settings-150.png, ...      150 %
-#   tray-icon-dark.png, tray-menu-dark.png, ...                      100 %, dark taskbar
+#   tray-icon-dark.png, settings-dark.png, desktop-dark.png          100 %, dark taskbar
+#
+# The dark session darkens only what Windows darkens. With a dark taskbar (SystemUsesLightTheme
+# 0, which also makes Vexa choose its light-outlined tray picture) Windows draws the taskbar and
+# its icons' tooltips dark, but a program's own Win32 windows keep their light colours unless
+# the program opts in to dark mode, and Vexa does not: its settings window stays light with
+# black text, and so does the classic popup menu of its tray icon. Wine 8 fills its taskbar
+# with the menu colour and a dialog with the button face, so the dark session darkens the menu
+# and tooltip colours only. Because the taskbar and a popup menu share that colour in Wine,
+# there is no dark tray-menu picture: the menu over a dark taskbar looks as in tray-menu.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-screenshots}")
@@ -17,9 +26,12 @@ export VEXA_SCREEN=800x600
 . scripts/wine-env.sh
 vexa_env_start
 
-# Wine's taskbar is drawn in the window colours; a dark taskbar is a dark button face.
-light_colours=(ButtonFace "240 240 240" ButtonText "0 0 0" Menu "240 240 240" MenuText "0 0 0")
-dark_colours=(ButtonFace "32 32 32" ButtonText "255 255 255" Menu "43 43 43" MenuText "255 255 255")
+# The colours of each theme: the taskbar (Wine fills it with the menu colour), the tooltips of
+# its icons, and the button face of the taskbar's buttons and of every dialog, light in both.
+light_colours=(Menu "240 240 240" MenuText "0 0 0" InfoWindow "255 255 255" InfoText "0 0 0"
+  ButtonFace "240 240 240" ButtonText "0 0 0")
+dark_colours=(Menu "32 32 32" MenuText "255 255 255" InfoWindow "43 43 43" InfoText "255 255 255"
+  ButtonFace "240 240 240" ButtonText "0 0 0")
 
 # One session: the scale (dots per inch), the taskbar's theme (light or dark) and the suffix
 # of the pictures' names.
@@ -66,13 +78,17 @@ shoot() {
   geometry=$(xwininfo -id "$settings" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
   convert "$out/desktop$suffix.png" -crop "$geometry" +repage "$out/settings$suffix.png"
 
-  # A right click opens the menu, above the icon.
-  xdotool mousemove "$icon_x" "$icon_y" click 3
-  sleep 1
-  import -window root "$out/tray-menu$suffix.png"
-  convert "$out/tray-menu$suffix.png" -gravity SouthEast -crop "$((300 * dpi / 96))x$((240 * dpi / 96))+0+0" \
-    +repage "$out/tray-menu$suffix.png"
-  xdotool key Escape
+  # A right click opens the menu, above the icon; not on the dark taskbar (see the top).
+  if [ "$theme" = light ]; then
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    sleep 1
+    import -window root "$out/tray-menu$suffix.png"
+    convert "$out/tray-menu$suffix.png" -gravity SouthEast -crop "$((300 * dpi / 96))x$((240 * dpi / 96))+0+0" \
+      +repage "$out/tray-menu$suffix.png"
+    xdotool key Escape
+  else
+    rm -f "$out/tray-menu$suffix.png" # an earlier run's dark menu, no longer what a user sees
+  fi
 
   # The session ends with everything of the prefix's (Vexa and the desktop).
   wineserver -k
