@@ -48,8 +48,8 @@ LIGHT_OUTLINE = (240, 242, 247)
 
 TRANSPARENT = ((0, 0, 0), 0.0)
 
-# The 20 colours of the system palette that the 8-bit images use, black first: the colour of
-# the transparent pixels.
+# The colours the 8-bit images use, all from the 20 that Windows keeps in the system palette;
+# black first, the colour of the transparent pixels.
 BLACK = (0, 0, 0)
 WHITE = (255, 255, 255)
 DARK_GREY = (128, 128, 128)
@@ -247,7 +247,8 @@ def render_indexed(size, outline):
             if counts.get(None, 0) * 2 > SUPERSAMPLE * SUPERSAMPLE:
                 row.append(None)
             else:
-                opaque = [(-n, SYSTEM_COLOURS.index(c), c) for c, n in counts.items() if c]
+                opaque = [(-n, SYSTEM_COLOURS.index(c), c) for c, n in counts.items()
+                          if c is not None]
                 row.append(min(opaque)[2])
         rows.append(row)
     return rows
@@ -288,14 +289,14 @@ def dib_indexed(rows):
     """An 8-bit bitmap whose colour table holds only the system colours up to the last one
     used; transparent pixels are colour 0, black, as the mask expects."""
     size = len(rows)
-    used = max([SYSTEM_COLOURS.index(c) for row in rows for c in row if c] + [0]) + 1
+    used = max([SYSTEM_COLOURS.index(c) for row in rows for c in row if c is not None] + [0]) + 1
     table = b''.join(bytes((b, g, r, 0)) for r, g, b in SYSTEM_COLOURS[:used])
     stride = (size + 3) // 4 * 4
     body = bytearray()
     for row in reversed(rows):
         line = bytearray(stride)
         for x, colour in enumerate(row):
-            line[x] = SYSTEM_COLOURS.index(colour) if colour else 0
+            line[x] = SYSTEM_COLOURS.index(colour) if colour is not None else 0
         body += line
     return (bitmap_header(size, 8, used) + table + bytes(body) +
             mask_rows([[c is None for c in row] for row in rows]))
