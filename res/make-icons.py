@@ -13,9 +13,13 @@ would only blur (the sheen, the hub ring, the keyhole's round top).
 
 Images of 32 pixels and up are PNG-compressed (Windows Vista and later read them); the smaller
 ones are plain 32-bit bitmaps with an alpha channel, which every reader of icons knows. The
-three icons, uncompressed, would take Vexa.exe over 256 KiB; for the same reason there is no
-8-bit form for displays of 256 colours any more (Windows, since Vista, draws the 32-bit ones
-on those too).
+three icons, uncompressed, would take Vexa.exe over 256 KiB.
+
+For sessions of 256 colours, the program's icon also holds 8-bit images at 16, 24, 32 and 48
+pixels, and the tray icons one at 16: the same shapes, drawn in the 20 colours every
+256-colour display keeps in its palette (so they show as drawn, not matched to whatever else
+the palette holds), each pixel one whole colour, and a 1-bit mask for what is transparent. Their
+colour tables list only the colours they use.
 
 The drawing is computed, not painted, and PNG and zlib are written with fixed settings, so every
 run gives the same bytes.
@@ -44,6 +48,20 @@ LIGHT_OUTLINE = (240, 242, 247)
 
 TRANSPARENT = ((0, 0, 0), 0.0)
 
+# The colours the 8-bit images use, all from the 20 that Windows keeps in the system palette;
+# black first, the colour of the transparent pixels.
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+DARK_GREY = (128, 128, 128)
+MEDIUM_GREY = (160, 160, 164)
+LIGHT_GREY = (192, 192, 192)
+SKY_BLUE = (166, 202, 240)
+YELLOW = (255, 255, 0)
+DARK_YELLOW = (128, 128, 0)
+SYSTEM_COLOURS = [BLACK, WHITE, DARK_GREY, MEDIUM_GREY, LIGHT_GREY, SKY_BLUE, YELLOW, DARK_YELLOW]
+
+INDEXED_SIZES = {'app': [16, 24, 32, 48], 'tray': [16]}
+
 
 def disc_colour(x, y):
     """The disc's silver surface with a faint rainbow sheen that turns around the centre
@@ -56,13 +74,45 @@ def disc_colour(x, y):
     return (min(r, 255), min(g, 255), min(b, 255))
 
 
+def disc_colour_indexed(x, y):
+    """The sheen in two colours: sky blue above and below the hole, where the full-colour sheen
+    is bluest, light grey to the sides."""
+    return SKY_BLUE if abs(y) > abs(x) else LIGHT_GREY
+
+
+class Colours:
+    """What each part of the drawing is painted with."""
+
+    def __init__(self, outline, disc_edge, disc_flat, surface, hub, lock_body, lock_dark,
+                 shackle):
+        self.outline, self.disc_edge, self.disc_flat, self.surface = (outline, disc_edge,
+                                                                      disc_flat, surface)
+        self.hub, self.lock_body, self.lock_dark, self.shackle = hub, lock_body, lock_dark, shackle
+
+
+def full_colours(outline):
+    return Colours(outline, DISC_EDGE, DISC_FLAT, disc_colour, HUB, LOCK_BODY, LOCK_DARK, SHACKLE)
+
+
+def system_outline(outline):
+    return BLACK if outline == DARK_OUTLINE else WHITE
+
+
+def system_colours(outline):
+    """The same parts in the system palette's colours: black or white outlines, a yellow
+    padlock with an olive keyhole, grey metal."""
+    return Colours(outline, MEDIUM_GREY, LIGHT_GREY, disc_colour_indexed, WHITE, YELLOW,
+                   DARK_YELLOW, DARK_GREY)
+
+
 class Drawing:
     """The icon at one size, in pixel units: every edge that can be straight lies on a whole
     pixel, and every outline is a whole number of pixels wide."""
 
-    def __init__(self, size, outline):
+    def __init__(self, size, colours, whole_colours=False):
         s = size
-        self.outline_colour = outline
+        self.colours = colours
+        self.outline_colour = colours.outline
         self.detailed = s >= 32
         self.o = max(1, round(s / 24)) if s <= 64 else round(s / 32)  # outline width
         # The disc fills the top left; its diameter is even, so that the hole is centred on a
@@ -81,6 +131,9 @@ class Drawing:
         self.shackle_top = self.top - round(s * 0.26)
         # The keyhole: a slot in the small sizes, a round top and a slot in the big ones.
         self.kw = max(2, round(s * 0.08) // 2 * 2)
+        # Its round top; when every pixel is one colour, at least 2 pixels in radius, or at
+        # 32 pixels it would be no wider than the slot.
+        self.kr = max(self.kw * 0.75, 2) if whole_colours else self.kw * 0.75
         self.ky = (self.top + self.o + self.bottom - self.o) / 2
 
     def lock(self, x, y):
@@ -92,13 +145,13 @@ class Drawing:
             if self.bottom - self.top - 2 * o >= 5:
                 half = self.kw / 2
                 if self.detailed:
-                    if math.hypot(x - self.bx, y - (self.ky - half)) < self.kw * 0.75:
-                        return LOCK_DARK, 1.0
+                    if math.hypot(x - self.bx, y - (self.ky - half)) < self.kr:
+                        return self.colours.lock_dark, 1.0
                     if abs(x - self.bx) < half / 1.5 and self.ky - half <= y < self.ky + self.kw:
-                        return LOCK_DARK, 1.0
+                        return self.colours.lock_dark, 1.0
                 elif abs(x - self.bx) < half and abs(y - self.ky) < self.kw * 0.75:
-                    return LOCK_DARK, 1.0
-            return LOCK_BODY, 1.0
+                    return self.colours.lock_dark, 1.0
+            return self.colours.lock_body, 1.0
         return None
 
     def shackle(self, x, y):
@@ -111,7 +164,7 @@ class Drawing:
             outer = self.sw
             if dx < outer and (dx >= outer - self.st or y < self.shackle_top + self.st):
                 inside = dx < outer - 1 and y >= self.shackle_top + 1
-                return (SHACKLE if inside else self.outline_colour), 1.0
+                return (self.colours.shackle if inside else self.outline_colour), 1.0
             return None
         # An arch: a half ring on two legs; outlined, with the metal between.
         cy = self.shackle_top + self.sw
@@ -119,7 +172,7 @@ class Drawing:
         if self.sw - self.st <= d < self.sw:
             inner = self.sw - self.st + self.o
             outer = self.sw - self.o
-            return (SHACKLE if inner <= d < outer else self.outline_colour), 1.0
+            return (self.colours.shackle if inner <= d < outer else self.outline_colour), 1.0
         return None
 
     def disc(self, x, y):
@@ -134,11 +187,11 @@ class Drawing:
             if d < self.hole_r + o:
                 return self.outline_colour, 1.0
             if d < self.hub_r:
-                return HUB, 1.0
+                return self.colours.hub, 1.0
             if d >= self.disc_r - 2 * o:
-                return DISC_EDGE, 1.0
-            return disc_colour(dx, dy), 1.0
-        return DISC_FLAT, 1.0
+                return self.colours.disc_edge, 1.0
+            return self.colours.surface(dx, dy), 1.0
+        return self.colours.disc_flat, 1.0
 
     def sample(self, x, y):
         """Colour (r, g, b) and opacity at a point, topmost shape first."""
@@ -149,18 +202,20 @@ class Drawing:
         return TRANSPARENT
 
 
+OFFSETS = [(i + 0.5) / SUPERSAMPLE for i in range(SUPERSAMPLE)]
+
+
 def render(size, outline):
     """Rows of (r, g, b, a) from the top, each pixel averaged over SUPERSAMPLE² samples."""
-    drawing = Drawing(size, outline)
+    drawing = Drawing(size, full_colours(outline))
     rows = []
     n = SUPERSAMPLE * SUPERSAMPLE
-    offsets = [(i + 0.5) / SUPERSAMPLE for i in range(SUPERSAMPLE)]
     for py in range(size):
         row = []
         for px in range(size):
             r = g = b = a = 0.0
-            for oy in offsets:
-                for ox in offsets:
+            for oy in OFFSETS:
+                for ox in OFFSETS:
                     (cr, cg, cb), ca = drawing.sample(px + ox, py + oy)
                     r += cr * ca
                     g += cg * ca
@@ -174,56 +229,77 @@ def render(size, outline):
     return rows
 
 
-def palette():
-    """A fixed 256-colour palette: the 6x6x6 colour cube and a ramp of 40 greys."""
-    cube = [(r * 51, g * 51, b * 51) for r in range(6) for g in range(6) for b in range(6)]
-    greys = [(v * 255 // 41, v * 255 // 41, v * 255 // 41) for v in range(1, 41)]
-    return cube + greys
+def render_indexed(size, outline):
+    """Rows of (r, g, b) or None (transparent) from the top, in the system colours: each pixel
+    takes the one colour that covers most of it, and is transparent when more than half of it
+    is, so that edges stay sharp and no colour is mixed or dithered."""
+    drawing = Drawing(size, system_colours(outline), whole_colours=True)
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            counts = {}
+            for oy in OFFSETS:
+                for ox in OFFSETS:
+                    colour, a = drawing.sample(px + ox, py + oy)
+                    key = colour if a > 0 else None
+                    counts[key] = counts.get(key, 0) + 1
+            if counts.get(None, 0) * 2 > SUPERSAMPLE * SUPERSAMPLE:
+                row.append(None)
+            else:
+                opaque = [(-n, SYSTEM_COLOURS.index(c), c) for c, n in counts.items()
+                          if c is not None]
+                row.append(min(opaque)[2])
+        rows.append(row)
+    return rows
 
 
-def nearest(colours, rgb):
-    return min(range(len(colours)),
-               key=lambda i: sum((c - v) * (c - v) for c, v in zip(colours[i], rgb)))
-
-
-def mask_rows(rows):
-    """The AND mask, bottom row first: 1 bit per pixel, set where the pixel is transparent."""
-    size = len(rows)
+def mask_rows(transparent):
+    """The AND mask, bottom row first: 1 bit per pixel, set where the pixel is transparent
+    (transparent holds one row of booleans for each row from the top)."""
+    size = len(transparent)
     stride = ((size + 31) // 32) * 4
     out = bytearray()
-    for row in reversed(rows):
+    for row in reversed(transparent):
         bits = bytearray(stride)
-        for x, (_, _, _, a) in enumerate(row):
-            if a < 128:
+        for x, clear in enumerate(row):
+            if clear:
                 bits[x // 8] |= 0x80 >> (x % 8)
         out += bits
     return bytes(out)
 
 
-def dib(rows, bits):
+def bitmap_header(size, bits, colours_used):
+    # The height counts the colour bitmap and the mask.
+    return struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, 0, 0, 0, colours_used, 0)
+
+
+def dib(rows):
+    """A 32-bit bitmap with its alpha channel, and a mask for readers that ignore alpha."""
     size = len(rows)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, 0, 0, 0,
-                         256 if bits == 8 else 0, 0)
     body = bytearray()
-    if bits == 32:
-        for row in reversed(rows):
-            for r, g, b, a in row:
-                body += bytes((b, g, r, a))
-        return header + bytes(body) + mask_rows(rows)
-    colours = palette()
-    table = b''.join(bytes((b, g, r, 0)) for r, g, b in colours)
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            body += bytes((b, g, r, a))
+    return (bitmap_header(size, 32, 0) + bytes(body) +
+            mask_rows([[a < 128 for _, _, _, a in row] for row in rows]))
+
+
+def dib_indexed(rows):
+    """An 8-bit bitmap whose colour table holds only the system colours up to the last one
+    used; transparent pixels are colour 0, black, as the mask expects."""
+    size = len(rows)
+    used = max([SYSTEM_COLOURS.index(c) for row in rows for c in row if c is not None] + [0]) + 1
+    table = b''.join(bytes((b, g, r, 0)) for r, g, b in SYSTEM_COLOURS[:used])
     stride = (size + 3) // 4 * 4
-    cache = {}
+    body = bytearray()
     for row in reversed(rows):
         line = bytearray(stride)
-        for x, (r, g, b, a) in enumerate(row):
-            if a >= 128:
-                key = (r, g, b)
-                if key not in cache:
-                    cache[key] = nearest(colours, key)
-                line[x] = cache[key]
+        for x, colour in enumerate(row):
+            line[x] = SYSTEM_COLOURS.index(colour) if colour is not None else 0
         body += line
-    return header + table + bytes(body) + mask_rows(rows)
+    return (bitmap_header(size, 8, used) + table + bytes(body) +
+            mask_rows([[c is None for c in row] for row in rows]))
 
 
 def png_chunk(kind, data):
@@ -265,14 +341,17 @@ def png(rows):
             png_chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + png_chunk(b'IEND', b''))
 
 
-def write_ico(path, sizes, outline):
+def write_ico(path, sizes, indexed_sizes, outline):
+    """Images by size, small first; at a size with both, the 32-bit image before the 8-bit one."""
     images = []
     for size in sizes:
         rows = render(size, outline)
         if size >= PNG_FROM:
             images.append((size, 32, png(rows)))
         else:
-            images.append((size, 32, dib(rows, 32)))
+            images.append((size, 32, dib(rows)))
+        if size in indexed_sizes:
+            images.append((size, 8, dib_indexed(render_indexed(size, system_outline(outline)))))
     out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for size, bits, data in images:
@@ -287,6 +366,7 @@ def write_ico(path, sizes, outline):
 
 if __name__ == '__main__':
     here = os.path.dirname(os.path.abspath(__file__))
-    write_ico(os.path.join(here, 'app.ico'), APP_SIZES, DARK_OUTLINE)
-    write_ico(os.path.join(here, 'tray.ico'), TRAY_SIZES, LIGHT_OUTLINE)
-    write_ico(os.path.join(here, 'tray-light.ico'), TRAY_SIZES, DARK_OUTLINE)
+    write_ico(os.path.join(here, 'app.ico'), APP_SIZES, INDEXED_SIZES['app'], DARK_OUTLINE)
+    write_ico(os.path.join(here, 'tray.ico'), TRAY_SIZES, INDEXED_SIZES['tray'], LIGHT_OUTLINE)
+    write_ico(os.path.join(here, 'tray-light.ico'), TRAY_SIZES, INDEXED_SIZES['tray'],
+              DARK_OUTLINE)

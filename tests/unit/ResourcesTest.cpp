@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -46,56 +47,109 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-// The directory of an icon group: "16x16@8" for each image, in resource order (256 pixels are
-// written as 0).
-std::vector<std::string> IconImages(int id)
+std::vector<IconGroupEntry> IconEntries(int group)
 {
     const std::string bytes = ResourceBytes(MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */,
-                                            MAKEINTRESOURCEA(id));
-    std::vector<std::string> images;
+                                            MAKEINTRESOURCEA(group));
+    std::vector<IconGroupEntry> entries;
     if (bytes.size() < sizeof(IconGroupHeader))
-        return images;
+        return entries;
     IconGroupHeader header;
     std::memcpy(&header, bytes.data(), sizeof(header));
     for (WORD i = 0; i < header.count; ++i) {
-        IconGroupEntry entry;
-        std::memcpy(&entry, bytes.data() + sizeof(header) + i * sizeof(entry), sizeof(entry));
-        images.push_back(std::to_string(entry.width) + "x" + std::to_string(entry.height) + "@" +
-                         std::to_string(entry.bitCount));
+        entries.emplace_back();
+        std::memcpy(&entries.back(), bytes.data() + sizeof(header) + i * sizeof(IconGroupEntry),
+                    sizeof(IconGroupEntry));
     }
+    return entries;
+}
+
+std::string ImageName(int width, int height, int bits)
+{
+    return std::to_string(width) + "x" + std::to_string(height) + "@" + std::to_string(bits);
+}
+
+// The directory of an icon group: "16x16@8" for each image, in resource order (256 pixels are
+// written as 0).
+std::vector<std::string> IconImages(int group)
+{
+    std::vector<std::string> images;
+    for (const IconGroupEntry& entry : IconEntries(group))
+        images.push_back(ImageName(entry.width, entry.height, entry.bitCount));
     return images;
 }
 
-// The width the image itself declares (its bitmap header or its PNG header) of the image that
-// the platform picks from an icon group for the size; 0 when it picks none.
-int PickedImageWidth(int group, int size)
+std::string IconImage(int id)
 {
-    std::string directory = ResourceBytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(group));
-    if (directory.empty())
-        return 0;
-    const int id = ::LookupIconIdFromDirectoryEx(reinterpret_cast<BYTE*>(&directory[0]), TRUE,
-                                                 size, size, LR_DEFAULTCOLOR);
-    const std::string image = ResourceBytes(MAKEINTRESOURCEA(3) /* RT_ICON */, MAKEINTRESOURCEA(id));
-    if (image.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 && image.size() >= 24) {
+    return ResourceBytes(MAKEINTRESOURCEA(3) /* RT_ICON */, MAKEINTRESOURCEA(id));
+}
+
+// What an image declares itself to be, in its bitmap header or its PNG header: "16x16@32".
+std::string DeclaredImage(const std::string& image)
+{
+    if (image.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 && image.size() >= 26) {
         const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(image[at]); };
-        return (byte(16) << 24) | (byte(17) << 16) | (byte(18) << 8) | byte(19); // big-endian
+        const auto big = [&](std::size_t at) {
+            return (byte(at) << 24) | (byte(at + 1) << 16) | (byte(at + 2) << 8) | byte(at + 3);
+        };
+        // Colour type 6 is RGBA: four samples a pixel.
+        return ImageName(big(16), big(20), byte(24) * (byte(25) == 6 ? 4 : 1));
     }
     BITMAPINFOHEADER header = {};
     if (image.size() < sizeof(header))
-        return 0;
+        return std::string();
     std::memcpy(&header, image.data(), sizeof(header));
-    return header.biWidth;
+    return ImageName(header.biWidth, header.biHeight / 2, header.biBitCount);
 }
 
-// One image of 32 bits for each size.
-std::vector<std::string> ExpectedImages(const std::vector<int>& sizes)
+// The image that the platform picks from an icon group for the size on this display.
+std::string PickedImage(int group, int size)
+{
+    std::string directory = ResourceBytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(group));
+    if (directory.empty())
+        return std::string();
+    return DeclaredImage(IconImage(::LookupIconIdFromDirectoryEx(
+        reinterpret_cast<BYTE*>(&directory[0]), TRUE, size, size, LR_DEFAULTCOLOR)));
+}
+
+// One image of 32 bits for each size, followed by one of 8 bits at the sizes that have one.
+std::vector<std::string> ExpectedImages(const std::vector<int>& sizes,
+                                        const std::vector<int>& indexedSizes)
 {
     std::vector<std::string> images;
     for (int size : sizes) {
-        const std::string side = std::to_string(size < 256 ? size : 0);
-        images.push_back(side + "x" + side + "@32");
+        const int side = size < 256 ? size : 0;
+        images.push_back(ImageName(side, side, 32));
+        if (std::find(indexedSizes.begin(), indexedSizes.end(), size) != indexedSizes.end())
+            images.push_back(ImageName(side, side, 8));
     }
     return images;
+}
+
+// Checks an 8-bit image: a colour table, one byte a pixel, and the AND mask after them; the
+// top left corner (outside the disc) transparent, with colour 0, black, so that the mask leaves
+// the screen there as it was. Loaded, it is a picture of its size.
+void ExpectIndexedImage(const std::string& image, int size)
+{
+    BITMAPINFOHEADER header = {};
+    ASSERT_GE(image.size(), sizeof(header));
+    std::memcpy(&header, image.data(), sizeof(header));
+    ASSERT_TRUE(header.biClrUsed >= 2 && header.biClrUsed <= 256) << header.biClrUsed;
+    const std::size_t colours = sizeof(header) + 4 * header.biClrUsed;
+    const std::size_t row = static_cast<std::size_t>((size + 3) / 4 * 4);
+    const std::size_t maskRow = static_cast<std::size_t>((size + 31) / 32 * 4);
+    const std::size_t mask = colours + row * size;
+    ASSERT_EQ(mask + maskRow * size, image.size());
+    // Rows go from the bottom up: the top row is the last of each bitmap.
+    EXPECT_TRUE(image[mask + maskRow * (size - 1)] & 0x80);
+    EXPECT_EQ(0, image[mask - row]);
+    EXPECT_EQ(std::string(4, '\0'), image.substr(sizeof(header), 4)); // colour 0 is black
+    HICON icon = ::CreateIconFromResourceEx(
+        reinterpret_cast<BYTE*>(const_cast<char*>(image.data())), static_cast<DWORD>(image.size()),
+        TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
+    EXPECT_EQ(size, PictureOf(icon).size.cx);
+    if (icon != nullptr)
+        ::DestroyIcon(icon);
 }
 
 TEST(Resources, EveryIconHoldsAnImageDrawnForEachSizeTheShellAsksFor)
@@ -103,18 +157,36 @@ TEST(Resources, EveryIconHoldsAnImageDrawnForEachSizeTheShellAsksFor)
     const std::vector<int> traySizes = {16, 20, 24, 32, 40, 48, 64};
     std::vector<int> appSizes = traySizes;
     appSizes.push_back(256);
-    const std::pair<int, const std::vector<int>*> icons[] = {
-        {IDI_APP, &appSizes}, {IDI_TRAY, &traySizes}, {IDI_TRAY_LIGHT, &traySizes}};
-    for (const auto& [id, sizes] : icons) {
-        SCOPED_TRACE(id);
-        EXPECT_EQ(ExpectedImages(*sizes), IconImages(id));
-        for (int size : *sizes) {
+    // The 8-bit images, drawn in the system palette for sessions of 256 colours.
+    const std::vector<int> trayIndexed = {16};
+    const std::vector<int> appIndexed = {16, 24, 32, 48};
+    struct Icon {
+        int id;
+        const std::vector<int>& sizes;
+        const std::vector<int>& indexed;
+    };
+    const Icon icons[] = {{IDI_APP, appSizes, appIndexed},
+                          {IDI_TRAY, traySizes, trayIndexed},
+                          {IDI_TRAY_LIGHT, traySizes, trayIndexed}};
+    for (const Icon& icon : icons) {
+        SCOPED_TRACE(icon.id);
+        EXPECT_EQ(ExpectedImages(icon.sizes, icon.indexed), IconImages(icon.id));
+        for (int size : icon.sizes) {
             SCOPED_TRACE(size);
-            // The platform picks an image of exactly this size, and can read it (also a PNG).
-            EXPECT_EQ(size, PickedImageWidth(id, size));
-            const SIZE loaded = ResourcePicture(static_cast<UINT>(id), size).size;
+            // On this display of more than 256 colours the platform picks the 32-bit image of
+            // exactly this size (never its 8-bit neighbour), and can read it (also a PNG).
+            EXPECT_EQ(ImageName(size, size, 32), PickedImage(icon.id, size));
+            const SIZE loaded = ResourcePicture(static_cast<UINT>(icon.id), size).size;
             EXPECT_EQ(size, loaded.cx);
             EXPECT_EQ(size, loaded.cy);
+        }
+        for (const IconGroupEntry& entry : IconEntries(icon.id)) {
+            if (entry.bitCount != 8)
+                continue;
+            SCOPED_TRACE(ImageName(entry.width, entry.height, 8));
+            const std::string image = IconImage(entry.id);
+            EXPECT_EQ(ImageName(entry.width, entry.height, 8), DeclaredImage(image));
+            ExpectIndexedImage(image, entry.width);
         }
     }
 }
