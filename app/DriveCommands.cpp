@@ -1,7 +1,8 @@
 // The settings dialog's side of the drive locks: it hands each event to the drive locks, which
 // decide, and shows what they decided: one tray-menu entry per drive with its text and greying,
 // the greying of the all-drive commands, the administrator's note, the message that reports a
-// refused request, and the balloon for locks that could not be applied without being asked.
+// refused request, the balloon for locks that could not be applied without being asked, and the
+// balloon that explains a press on a locked drive's eject button.
 #include "SettingsDlg.h"
 
 #include "framework/MessageBox.h"
@@ -44,13 +45,32 @@ bool CSettingsDlg::IsMenuShown() const
     return m_pTray != nullptr && m_pTray->IsMenuShown();
 }
 
-LRESULT CSettingsDlg::OnDeviceChange(WPARAM event, LPARAM)
+namespace {
+
+// The table's drives, for their volume handles.
+std::vector<std::string> DrivesOf(const CDriveTable& table)
 {
+    return std::vector<std::string>(table.Names(), table.Names() + table.Count());
+}
+
+} // namespace
+
+LRESULT CSettingsDlg::OnDeviceChange(WPARAM event, LPARAM data)
+{
+    // The drives' own volume handles: their protocol, and a press on an eject button. The
+    // handles check the event's data before they use it: any program can send this message.
+    const std::string pressed = m_volumes.OnDeviceChange(event, data);
+    if (!pressed.empty())
+        ShowDriveLocks(m_locks.EjectPressed(pressed, ::GetTickCount(),
+                                            m_pTray != nullptr && m_pTray->IsBalloonShown()));
     // Windows may report one change several times, with flags that do not always fit (Wine
-    // marks a drive's arrival as a media change): the drive list itself says what changed. The
-    // event's data is not read: any program can send this message.
-    if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
+    // marks a drive's arrival as a media change): the drive list itself says what changed.
+    if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE) {
         ShowDriveLocks(m_locks.DrivesChanged(IsMenuShown()));
+        // A drive whose volume could not be opened tries again: its medium may have come.
+        m_volumes.Follow(DrivesOf(m_locks.Table()), m_hWnd);
+    }
+    // Nothing of Vexa's stands in the way of a removal.
     return TRUE;
 }
 
@@ -70,8 +90,10 @@ LRESULT CSettingsDlg::OnMenuClosed(WPARAM, LPARAM)
 
 void CSettingsDlg::ShowDriveLocks(const DriveLockOutcome& outcome)
 {
-    if (outcome.drivesChanged)
+    if (outcome.drivesChanged) {
         RebuildDriveItems();
+        m_volumes.Follow(DrivesOf(m_locks.Table()), m_hWnd);
+    }
     ShowDriveEntries();
     // The refusals carry their drives' names: a drive change while a message is up cannot make
     // a later message name another drive.
@@ -83,6 +105,8 @@ void CSettingsDlg::ShowDriveLocks(const DriveLockOutcome& outcome)
     }
     if (!outcome.quietFailures.empty() && m_pTray != nullptr)
         m_pTray->ShowBalloon("Vexa: eject button not locked", outcome.quietFailures.c_str());
+    if (!outcome.notice.title.empty() && m_pTray != nullptr)
+        m_pTray->ShowBalloon(outcome.notice.title.c_str(), outcome.notice.text.c_str(), NIIF_INFO);
     if (outcome.policiesApplied) {
         LoadSettings();
         EnforceAutostart();

@@ -63,6 +63,7 @@ CSettingsDlg::~CSettingsDlg() = default;
 BOOL CSettingsDlg::DestroyWindow()
 {
     m_pTray.reset(); // removes the icon from the notification area
+    m_volumes.Clear(); // the registrations name this window
     return CDialog::DestroyWindow();
 }
 

@@ -6,6 +6,7 @@
 
 #include "drives/DriveLocks.h"
 #include "drives/SettingsStore.h"
+#include "drives/VolumeNotification.h"
 #include "framework/Dialog.h"
 #include "framework/UniqueHandle.h"
 #include "hyperlink/HyperLink.h"
@@ -109,9 +110,10 @@ private:
     bool IsMenuShown() const;
 
     // Shows what the drive locks decided: the drive entries (made anew when the drives
-    // changed), their texts and greying, the all-drive commands, the administrator's note, a
-    // message per refused request, a balloon for the locks that could not be applied quietly,
-    // and the options again when the policies changed.
+    // changed, together with the drives' volume handles), their texts and greying, the
+    // all-drive commands, the administrator's note, a message per refused request, a balloon
+    // for the locks that could not be applied quietly or for a press on a locked drive's eject
+    // button, and the options again when the policies changed.
     void ShowDriveLocks(const DriveLockOutcome& outcome);
 
     // Gives the tray menu one item and entry text per drive, in table order, in place of the
@@ -134,6 +136,10 @@ private:
     void LoadIcons(UINT dpi);
 
     CIconHandle m_hSmallAppIcon; // application icon 134 at the small size: the title bar's
+
+    // Each drive's volume handle, through which Windows tells of a press on its eject button;
+    // released before the window goes.
+    CVolumeNotifications m_volumes;
 
     int m_driveItems = 0; // drive items in the tray menu, from position 0
     // The lock state Vexa believes each drive has: 1 locked, 0 unlocked.

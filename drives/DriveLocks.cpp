@@ -107,6 +107,32 @@ DriveLockOutcome CDriveLocks::Lock(int index, int lock)
     return outcome;
 }
 
+DriveLockOutcome CDriveLocks::EjectPressed(const std::string& drive, DWORD tick, bool noticeShown)
+{
+    // Long enough to read the notice; the shell's balloon stays at least as long.
+    const DWORD kQuietAfterNotice = 10000;
+    DriveLockOutcome outcome;
+    const auto& names = m_table.Names();
+    const int index = static_cast<int>(std::find(names, names + m_table.Count(), drive) - names);
+    if (index >= m_table.Count() || m_table.LockHeld()[index] == 0 ||
+        m_policies.ejectNotice == PolicyValue::Off)
+        return outcome;
+    // The difference of two ticks is right across the counter's wrap after 49.7 days.
+    if (drive == m_noticeDrive && (noticeShown || tick - m_noticeTick < kQuietAfterNotice))
+        return outcome;
+    m_noticeDrive = drive;
+    m_noticeTick = tick;
+    outcome.notice.title = "Drive " + drive + " is locked";
+    if (m_policies.lockAllDrives == PolicyValue::On)
+        outcome.notice.text = "An administrator has locked drive " + drive +
+                              ". Its eject button does not work.";
+    else
+        outcome.notice.text = "Vexa keeps the eject button of drive " + drive +
+                              " from working. To open it, choose \"Unlock drive " + drive +
+                              "\" in Vexa's menu.";
+    return outcome;
+}
+
 bool CDriveLocks::EntryEnabled(int index) const
 {
     // Each entry does what its text says: lock an unlocked drive, unlock a locked one.
@@ -149,6 +175,8 @@ void CDriveLocks::ApplyQuietly(const std::vector<int>& indices, DriveLockOutcome
         if (!outcome->quietFailures.empty())
             outcome->quietFailures += "\n";
         outcome->quietFailures += line;
+        // The warning takes the place of an eject notice on screen.
+        m_noticeDrive.clear();
     }
 }
 

@@ -20,6 +20,13 @@ struct DriveRefusal {
     DWORD error;
 };
 
+// What the user is told about a press on a locked drive's eject button; nothing when the title
+// is empty.
+struct EjectNotice {
+    std::string title; // "Drive D: is locked"
+    std::string text;
+};
+
 // What an event changed, for the caller to show. The entries' texts and states are read from
 // the object afterwards (EntryText, EntryEnabled, ...): they always stand for its state now.
 struct DriveLockOutcome {
@@ -34,6 +41,8 @@ struct DriveLockOutcome {
     // Drives that should be locked and could not be, one line each; empty when there are none.
     // Nothing the user asked for: said once, without waiting for an answer.
     std::string quietFailures;
+    // A press on a locked drive's eject button, explained.
+    EjectNotice notice;
 };
 
 class CDriveLocks {
@@ -80,6 +89,12 @@ public:
     // policies; an accepted request is remembered.
     DriveLockOutcome Lock(int index, int lock);
 
+    // Someone pressed the eject button of drive ("D:") at tick (GetTickCount): a drive that
+    // Vexa holds locked gets a notice saying why the tray stays shut, unless an administrator
+    // turned the notice off. A drive that is not locked gets none: Windows opens it. A press
+    // again while that drive's notice is shown (noticeShown), or within 10 s of it, gets none.
+    DriveLockOutcome EjectPressed(const std::string& drive, DWORD tick, bool noticeShown);
+
     // What drive index's entry says it does: "Lock drive D:" or "Unlock drive D:".
     std::string EntryText(int index) const { return m_table.EntryText(index); }
 
@@ -119,4 +134,6 @@ private:
     Policies m_policies;
     bool m_drivesWaiting = false;   // drives changed while the menu was shown
     bool m_policiesWaiting = false; // policies changed while the menu was shown
+    std::string m_noticeDrive;      // the drive of the last eject notice, while it may be shown
+    DWORD m_noticeTick = 0;         // when it was given
 };

@@ -45,5 +45,6 @@ Policies ReadPolicies()
     Policies policies;
     policies.lockAllDrives = MachineFirst(machine, user, kPolicyLockAllDrives);
     policies.runAtStartup = MachineFirst(machine, user, kPolicyRunAtStartup);
+    policies.ejectNotice = MachineFirst(machine, user, kPolicyEjectNotice);
     return policies;
 }

@@ -10,10 +10,12 @@ enum class PolicyValue { NotConfigured, Off, On };
 struct Policies {
     PolicyValue lockAllDrives = PolicyValue::NotConfigured; // On: every drive locked; Off: none
     PolicyValue runAtStartup = PolicyValue::NotConfigured;  // the autostart option, fixed
+    PolicyValue ejectNotice = PolicyValue::NotConfigured;   // Off: no eject-press notice
 
     bool operator==(const Policies& other) const
     {
-        return lockAllDrives == other.lockAllDrives && runAtStartup == other.runAtStartup;
+        return lockAllDrives == other.lockAllDrives && runAtStartup == other.runAtStartup &&
+               ejectNotice == other.ejectNotice;
     }
     bool operator!=(const Policies& other) const { return !(*this == other); }
 };

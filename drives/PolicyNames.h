@@ -8,3 +8,6 @@ constexpr const char kPolicyKey[] = "SOFTWARE\\Policies\\Brindle Corporation\\Ve
 constexpr const char kPolicyLockAllDrives[] = "LockAllDrives";
 // REG_DWORD: 1 or 0 fixes whether Vexa starts when Windows starts.
 constexpr const char kPolicyRunAtStartup[] = "RunAtStartup";
+// REG_DWORD: 0 keeps Vexa from explaining a press on a locked drive's eject button; 1, or no
+// value, lets it.
+constexpr const char kPolicyEjectNotice[] = "EjectNotice";

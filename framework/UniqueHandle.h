@@ -62,6 +62,14 @@ private:
     Handle m_handle = Traits::Invalid();
 };
 
+// A registration for device notifications to a window. Refer to UnregisterDeviceNotification.
+struct DeviceNotifyTraits {
+    using Handle = HDEVNOTIFY;
+    static Handle Invalid() { return nullptr; }
+    static BOOL Close(Handle notify) { return ::UnregisterDeviceNotification(notify); }
+};
+using CDeviceNotifyHandle = CUniqueHandle<DeviceNotifyTraits>;
+
 // A registry key. Refer to RegCloseKey.
 struct RegKeyTraits {
     using Handle = HKEY;

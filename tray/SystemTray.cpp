@@ -95,7 +95,7 @@ BOOL CSystemTray::SetIcon(HICON icon)
     return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &change);
 }
 
-BOOL CSystemTray::ShowBalloon(const char* title, const char* text)
+BOOL CSystemTray::ShowBalloon(const char* title, const char* text, DWORD infoIcon)
 {
     if (!m_iconAdded)
         return FALSE;
@@ -103,7 +103,7 @@ BOOL CSystemTray::ShowBalloon(const char* title, const char* text)
     balloon.uFlags = NIF_INFO;
     CopyCut(balloon.szInfoTitle, sizeof(balloon.szInfoTitle), title);
     CopyCut(balloon.szInfo, sizeof(balloon.szInfo), text);
-    balloon.dwInfoFlags = NIIF_WARNING;
+    balloon.dwInfoFlags = infoIcon;
     return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &balloon);
 }
 
@@ -217,6 +217,14 @@ LRESULT CSystemTray::OnIconNotify(WPARAM wparam, LPARAM lparam)
     case WM_LBUTTONDBLCLK:
     case NIN_KEYSELECT: // Enter or Space on the icon chosen by keyboard
         return RunDefaultItem(mainWnd->m_hWnd);
+    case NIN_BALLOONSHOW:
+        m_balloonShown = TRUE;
+        return 1;
+    case NIN_BALLOONHIDE:
+    case NIN_BALLOONTIMEOUT:
+    case NIN_BALLOONUSERCLICK:
+        m_balloonShown = FALSE;
+        return 1;
     default:
         return 1;
     }

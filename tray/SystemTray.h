@@ -60,9 +60,15 @@ public:
     // this icon, else 0.
     virtual LRESULT OnIconNotify(WPARAM wparam, LPARAM lparam);
 
-    // Shows a balloon with the warning icon over the icon (at most 63 characters of title and
-    // 255 of text are kept). FALSE when the shell holds no icon of Vexa's or refuses.
-    BOOL ShowBalloon(const char* title, const char* text);
+    // Shows a balloon over the icon, with the warning icon or another of the shell's
+    // (NIIF_INFO, ...); at most 63 characters of title and 255 of text are kept. FALSE when
+    // the shell holds no icon of Vexa's or refuses.
+    BOOL ShowBalloon(const char* title, const char* text, DWORD infoIcon = NIIF_WARNING);
+
+    // TRUE while the shell says a balloon of the icon's is on screen: from the shell's
+    // NIN_BALLOONSHOW until it is hidden, times out or is clicked. A shell that says nothing
+    // (Wine's) never shows one as far as this knows.
+    BOOL IsBalloonShown() const { return m_balloonShown; }
 
     // TRUE while the context menu is on screen. When it closes, the main window receives
     // WM_NULL, posted after the command the user chose.
@@ -95,6 +101,7 @@ private:
 
     BOOL m_iconWanted;      // Install got as far as asking the shell for the icon
     BOOL m_menuShown;       // the context menu is being tracked
+    BOOL m_balloonShown = FALSE; // the shell reported a balloon on screen
     BOOL m_version4;        // the shell agreed to version 4 of the callbacks
     std::vector<BYTE> m_entryEnabled; // one flag per entry text
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
