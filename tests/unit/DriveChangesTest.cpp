@@ -12,8 +12,11 @@
 #include "tray/SystemTray.h"
 
 #include <dbt.h>
+#include <initguid.h>
+#include <ioevent.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -53,9 +56,101 @@ protected:
         ASSERT_TRUE(BroadcastVolumeChange(letter, true, DBTF_MEDIA)); // as Wine marks arrivals
     }
 
+    // The volume handle Vexa opened last for drive ("D:"), without access rights: the one it
+    // registered for the drive's notifications.
+    HANDLE VolumeHandle(const std::string& drive) const
+    {
+        for (auto open = drives.opens.rbegin(); open != drives.opens.rend(); ++open) {
+            if (open->path == "\\\\.\\" + drive && open->access == 0)
+                return open->handle;
+        }
+        return nullptr;
+    }
+
+    // What Windows sends to a window that registered handle: a handle event, or a custom event
+    // with its identifier, in a record of size bytes (the whole record unless given).
+    LRESULT HandleEvent(WPARAM event, HANDLE handle, const GUID& what = GUID(),
+                        DWORD size = sizeof(DEV_BROADCAST_HANDLE), DWORD type = DBT_DEVTYP_HANDLE)
+    {
+        DEV_BROADCAST_HANDLE record = {};
+        record.dbch_size = size;
+        record.dbch_devicetype = type;
+        record.dbch_handle = handle;
+        record.dbch_eventguid = what;
+        record.dbch_nameoffset = -1;
+        return ::SendMessageA(dlg->m_hWnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&record));
+    }
+
+    LRESULT EjectPress(HANDLE handle) { return HandleEvent(DBT_CUSTOMEVENT, handle, GUID_IO_MEDIA_EJECT_REQUEST); }
+
+    static bool IsOpen(HANDLE handle)
+    {
+        DWORD flags = 0;
+        return handle != nullptr && ::GetHandleInformation(handle, &flags) != FALSE;
+    }
+
     ShellRecorder shell;
     FakeDrives drives;
 };
+
+TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPressesDoNothing)
+{
+    Command(ID_DRIVE_FIRST); // D: locked; E: not
+    const HANDLE d = VolumeHandle("D:");
+    ASSERT_TRUE(IsOpen(d)) << "D:'s volume has no handle";
+
+    // Any program can send the message: only Vexa's own handle, in a whole record of the right
+    // kind, carrying the eject request, counts.
+    EjectPress(reinterpret_cast<HANDLE>(0x7FFC));
+    HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_EJECT_REQUEST, offsetof(DEV_BROADCAST_HANDLE, dbch_data) - 1);
+    HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_ARRIVAL);
+    HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_EJECT_REQUEST, sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_VOLUME);
+    ::SendMessageA(dlg->m_hWnd, WM_DEVICECHANGE, DBT_CUSTOMEVENT, 0);
+    EjectPress(VolumeHandle("E:")); // unlocked: Windows opens it
+    EXPECT_TRUE(Balloons().empty());
+
+    EXPECT_EQ(TRUE, EjectPress(d));
+    EjectPress(d); // pressed again at once
+    const std::vector<ShellRequest> balloons = Balloons();
+    ASSERT_EQ(1u, balloons.size());
+    EXPECT_EQ("Drive D: is locked", balloons[0].infoTitle);
+    EXPECT_NE(std::string::npos, balloons[0].info.find("\"Unlock drive D:\""));
+    EXPECT_EQ(static_cast<DWORD>(NIIF_INFO), balloons[0].infoFlags);
+}
+
+TEST_F(DriveChangesTest, VolumeHandlesLetGoWhenAskedAndCloseWhenTheirDriveLeavesAndAtExit)
+{
+    const HANDLE d = VolumeHandle("D:");
+    ASSERT_TRUE(IsOpen(d));
+    // Another program wants to remove the drive: the handle goes, and the answer is yes.
+    EXPECT_EQ(TRUE, HandleEvent(DBT_DEVICEQUERYREMOVE, d));
+    EXPECT_FALSE(IsOpen(d));
+    // The removal failed: the handle comes back, and a press is heard again.
+    drives.Forget();
+    HandleEvent(DBT_DEVICEQUERYREMOVEFAILED, d);
+    const HANDLE again = VolumeHandle("D:");
+    EXPECT_TRUE(IsOpen(again));
+    // A volume lock (a burning program) lets go the same way, until the unlock.
+    HandleEvent(DBT_CUSTOMEVENT, again, GUID_IO_VOLUME_LOCK);
+    EXPECT_FALSE(IsOpen(again));
+    drives.Forget();
+    HandleEvent(DBT_CUSTOMEVENT, again, GUID_IO_VOLUME_UNLOCK);
+    const HANDLE unlocked = VolumeHandle("D:");
+    EXPECT_TRUE(IsOpen(unlocked));
+
+    PluggedCdromDrive f('F');
+    Plug(f, 'F');
+    const HANDLE fHandle = VolumeHandle("F:");
+    ASSERT_TRUE(IsOpen(fHandle));
+    ASSERT_TRUE(f.Remove());
+    ASSERT_TRUE(BroadcastVolumeChange('F', false, 0));
+    EXPECT_FALSE(IsOpen(fHandle)) << "the drive left";
+
+    const HANDLE e = VolumeHandle("E:");
+    DestroyDialog();
+    EXPECT_FALSE(IsOpen(unlocked));
+    EXPECT_FALSE(IsOpen(e));
+}
 
 TEST_F(DriveChangesTest, APluggedDriveEntersInLetterOrderWithItsRememberedLockAppliedOnce)
 {

@@ -231,3 +231,38 @@ TEST_F(DriveTypesTest, ResumeLocksAgainOnlyTheDrivesThatShouldBeLocked)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DriveTypesTest, APressOnALockedDrivesEjectButtonIsExplainedOnceInTenSeconds)
+{
+    locks.Start();
+    locks.Toggle(0); // D: locked by the user; E: stays unlocked
+    const DWORD t = 0xFFFFF000; // ten seconds from here cross the tick counter's wrap
+
+    const DriveLockOutcome first = locks.EjectPressed("D:", t, false);
+    EXPECT_EQ("Drive D: is locked", first.notice.title);
+    EXPECT_NE(std::string::npos, first.notice.text.find("\"Unlock drive D:\""));
+    EXPECT_TRUE(locks.EjectPressed("E:", t, false).notice.title.empty()) << "Windows opens it";
+    EXPECT_TRUE(locks.EjectPressed("F:", t, false).notice.title.empty());
+
+    // Again within ten seconds, or while the notice is shown: nothing new.
+    EXPECT_TRUE(locks.EjectPressed("D:", t + 9999, false).notice.title.empty());
+    EXPECT_TRUE(locks.EjectPressed("D:", t + 60000, true).notice.title.empty());
+    EXPECT_FALSE(locks.EjectPressed("D:", t + 60000, false).notice.title.empty());
+
+    // An enforced lock is the administrator's: no menu entry can open it.
+    SetPolicy(HKEY_CURRENT_USER, kPolicyLockAllDrives, 1);
+    locks.PoliciesChanged(false);
+    const DriveLockOutcome enforced = locks.EjectPressed("E:", t, false);
+    EXPECT_EQ("Drive E: is locked", enforced.notice.title);
+    EXPECT_NE(std::string::npos, enforced.notice.text.find("administrator"));
+    EXPECT_EQ(std::string::npos, enforced.notice.text.find("Unlock"));
+
+    // The administrator turns the notice off.
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyEjectNotice, 0);
+    locks.PoliciesChanged(false);
+    EXPECT_TRUE(locks.EjectPressed("D:", t + 120000, false).notice.title.empty());
+}
+
+} // namespace
