@@ -252,7 +252,8 @@ TEST(PolicyTemplates, PoliciesSetTheValuesVexaReadsForMachinesAndUsers)
         EXPECT_EQ("1", policy->One("enabledValue").One("decimal").Attribute("value"));
         EXPECT_EQ("0", policy->One("disabledValue").One("decimal").Attribute("value"));
     }
-    EXPECT_EQ((std::set<std::string>{kPolicyLockAllDrives, kPolicyRunAtStartup}), valueNames);
+    EXPECT_EQ((std::set<std::string>{kPolicyLockAllDrives, kPolicyRunAtStartup, kPolicyEjectNotice}),
+              valueNames);
 }
 
 } // namespace
