@@ -51,8 +51,9 @@ void CVolumeNotifications::Follow(const std::vector<std::string>& drives, HWND r
 {
     std::vector<std::unique_ptr<CVolumeNotification>> kept;
     for (const std::string& drive : drives) {
-        auto found = std::find_if(m_volumes.begin(), m_volumes.end(),
-                                  [&](const auto& volume) { return volume && volume->Drive() == drive; });
+        auto found = std::find_if(m_volumes.begin(), m_volumes.end(), [&](const auto& volume) {
+            return volume && volume->Drive() == drive;
+        });
         if (found != m_volumes.end()) {
             // A drive without a handle tries again; one that let go waits for its notice.
             if ((*found)->Registered() == nullptr)
@@ -96,7 +97,9 @@ std::string CVolumeNotifications::OnDeviceChange(WPARAM event, LPARAM data)
     // A handle event carries the handle and the registration; a custom one also its event.
     const DWORD least = custom ? offsetof(DEV_BROADCAST_HANDLE, dbch_data)
                                : offsetof(DEV_BROADCAST_HANDLE, dbch_eventguid);
-    if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_HANDLE || header->dbch_size < least)
+    // The size first: a record from another program is copied by its own word of its size.
+    if (header == nullptr || header->dbch_size < least ||
+        header->dbch_devicetype != DBT_DEVTYP_HANDLE)
         return std::string();
     const auto* broadcast = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(data);
     CVolumeNotification* volume = Find(broadcast->dbch_handle);

@@ -78,10 +78,14 @@ protected:
         record.dbch_handle = handle;
         record.dbch_eventguid = what;
         record.dbch_nameoffset = -1;
-        return ::SendMessageA(dlg->m_hWnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&record));
+        return ::SendMessageA(dlg->m_hWnd, WM_DEVICECHANGE, event,
+                              reinterpret_cast<LPARAM>(&record));
     }
 
-    LRESULT EjectPress(HANDLE handle) { return HandleEvent(DBT_CUSTOMEVENT, handle, GUID_IO_MEDIA_EJECT_REQUEST); }
+    LRESULT EjectPress(HANDLE handle)
+    {
+        return HandleEvent(DBT_CUSTOMEVENT, handle, GUID_IO_MEDIA_EJECT_REQUEST);
+    }
 
     static bool IsOpen(HANDLE handle)
     {
@@ -102,9 +106,10 @@ TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPre
     // Any program can send the message: only Vexa's own handle, in a whole record of the right
     // kind, carrying the eject request, counts.
     EjectPress(reinterpret_cast<HANDLE>(0x7FFC));
-    HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_EJECT_REQUEST, offsetof(DEV_BROADCAST_HANDLE, dbch_data) - 1);
+    const GUID& press = GUID_IO_MEDIA_EJECT_REQUEST;
+    HandleEvent(DBT_CUSTOMEVENT, d, press, offsetof(DEV_BROADCAST_HANDLE, dbch_data) - 1);
     HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_ARRIVAL);
-    HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_EJECT_REQUEST, sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_VOLUME);
+    HandleEvent(DBT_CUSTOMEVENT, d, press, sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_VOLUME);
     ::SendMessageA(dlg->m_hWnd, WM_DEVICECHANGE, DBT_CUSTOMEVENT, 0);
     EjectPress(VolumeHandle("E:")); // unlocked: Windows opens it
     EXPECT_TRUE(Balloons().empty());

@@ -166,7 +166,8 @@ TEST_F(SettingsDialogTest, TheWindowFollowsTheScaleAndHandsTheTrayItsNotices)
 
     // New icon metrics: back to the window's own scale.
     ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, SPI_SETICONMETRICS, 0);
-    const HICON back = reinterpret_cast<HICON>(::SendMessageA(dlg->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    const HICON back =
+        reinterpret_cast<HICON>(::SendMessageA(dlg->m_hWnd, WM_GETICON, ICON_BIG, 0));
     EXPECT_EQ(::GetSystemMetrics(SM_CXICON), PictureOf(back).size.cx);
     ASSERT_EQ(2u, shell.Modifications(NIF_ICON).size());
     EXPECT_EQ(small, PictureOf(shell.Modifications(NIF_ICON)[1].icon).size.cx);
