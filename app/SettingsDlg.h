@@ -59,6 +59,8 @@ public:
     // The tray icon, with the picture for the taskbar's theme and the scale, which it chooses
     // itself; deleted in DestroyWindow, before the window goes.
     std::unique_ptr<CSystemTray> m_pTray;
+
+private:
     UINT m_trayMessage;                  // the tray icon's callback message
     CSettingsStore m_store;
     const std::string& m_regKey;         // the program's key under HKEY_CURRENT_USER

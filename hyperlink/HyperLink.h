@@ -56,7 +56,6 @@ public:
     BOOL m_bVisited;        // the target has been opened; never cleared
     DWORD m_dwLinkStyle;    // LKS_ flags
     std::string m_strTarget;
-    CFont m_linkFont;       // the window's font with the underline following LKS_UNDERLINE
     CToolTipCtrl m_hint;    // tool 1 covers the control
 
     // Shared by every link, for the life of the process.
@@ -109,6 +108,8 @@ private:
     BOOL ShowsFocusRectangle() const;
 
     static void LoadHandCursor();
+
+    CFont m_linkFont; // the window's font with the underline following LKS_UNDERLINE
 };
 
 // What FollowLink opens targets with: OpenLinkTarget. The tests put a stand-in here to count

@@ -75,6 +75,8 @@ public:
     BOOL IsMenuShown() const { return m_menuShown; }
 
     CMenu m_contextMenu;            // only its pop-up 0 is ever shown
+
+private:
     BOOL m_iconAdded;               // the shell holds the icon: destruction removes it
     NOTIFYICONDATAA m_notifyData;   // the record handed to the shell in every request
     int m_defaultItem;              // command identifier or position, per m_defaultIsPosition

@@ -8,6 +8,13 @@
 
 #include <gtest/gtest.h>
 
+// The message the tray icon's window receives from the shell: registered by its name, which
+// any program can ask for.
+inline UINT TrayMessage()
+{
+    return ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
+}
+
 class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override

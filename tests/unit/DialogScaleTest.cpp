@@ -3,6 +3,7 @@
 // "...AtEveryScale" at 96, 120, 144 and 192 dots per inch.
 #include "support/DialogTemplate.h"
 #include "support/SettingsDialogFixture.h"
+#include "support/ShellRecorder.h"
 
 #include "res/resource.h"
 #include "tray/SystemTray.h"
@@ -116,8 +117,18 @@ TEST_F(SettingsDialogAtEveryScale, EveryTextFitsItsControlInsideTheWindow)
 TEST_F(SettingsDialogAtEveryScale, TheIconsAreLoadedAtTheSizesOfTheScale)
 {
     ASSERT_EQ(ScaleOfRun(), ScreenDpi());
+    // A new start, with the requests to the shell recorded from the beginning.
+    DestroyDialog();
+    ShellRecorder shell;
+    StartDialog();
     const int small = ::GetSystemMetrics(SM_CXSMICON);
-    const SIZE tray = PictureOf(dlg->m_pTray->m_notifyData.hIcon).size;
+    HICON shown = nullptr; // the last picture the shell was handed for the tray icon
+    for (const ShellRequest& request : shell.requests) {
+        if (request.message == NIM_ADD || (request.message == NIM_MODIFY && (request.flags & NIF_ICON) != 0))
+            shown = request.icon;
+    }
+    ASSERT_NE(nullptr, shown);
+    const SIZE tray = PictureOf(shown).size;
     EXPECT_EQ(small, tray.cx);
     EXPECT_EQ(small, tray.cy);
     HWND window = dlg->m_hWnd;

@@ -23,7 +23,7 @@ protected:
     Texts ShownDriveItems()
     {
         CloseNextMenuOnOpen();
-        ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
         HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
         return {MenuItemText(popup, 0), MenuItemText(popup, 1)};
     }

@@ -33,12 +33,23 @@ int RecordOpening(const char* target, int showCommand)
     return g_openResult;
 }
 
+// The font a window draws with (nullptr for the system font).
+HFONT FontHandle(HWND window)
+{
+    return reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0));
+}
+
 LOGFONTA FontOf(HWND window)
 {
     LOGFONTA attributes = {};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)),
-                 sizeof(attributes), &attributes);
+    ::GetObjectA(FontHandle(window), sizeof(attributes), &attributes);
     return attributes;
+}
+
+// TRUE while a handle is a font that exists.
+bool IsFont(HFONT font)
+{
+    return ::GetObjectType(font) == static_cast<DWORD>(OBJ_FONT);
 }
 
 std::string ToolText(CHyperLink& link)
@@ -142,7 +153,8 @@ TEST_F(HyperLinkTest, TheDialogMakesItsHomePageLineABlueUnderlinedLinkWithAHint)
     EXPECT_NE(nullptr, CHyperLink::s_hHandCursor); // loaded by the set-up, before the change
 
     // Its own copy of the dialog's font, underlined; the window is just as big as its text.
-    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.GetSafeHandle()), Send(WM_GETFONT));
+    EXPECT_TRUE(IsFont(FontHandle(link->m_hWnd)));
+    EXPECT_NE(FontHandle(dlg->m_hWnd), FontHandle(link->m_hWnd));
     const LOGFONTA own = FontOf(link->m_hWnd);
     const LOGFONTA dialogs = FontOf(dlg->m_hWnd);
     EXPECT_EQ(1, own.lfUnderline);
@@ -193,7 +205,8 @@ TEST_F(HyperLinkTest, SetUpOfAPlainStaticTakesItsTextFontAndSize)
         RECT client;
         ::GetClientRect(window, &client);
         EXPECT_LT(client.right, 200);
-        docsFont = docs.m_linkFont.GetSafeHandle();
+        docsFont = FontHandle(window);
+        EXPECT_NE(FontHandle(dlg->m_hWnd), docsFont);
 
         // The system font, no text, a target given beforehand (a hint is lost without window):
         // the target becomes the text, and there is no own font to fit.
@@ -202,7 +215,7 @@ TEST_F(HyperLinkTest, SetUpOfAPlainStaticTakesItsTextFontAndSize)
         mail.SetLinkTarget("mailto:vexa@brindle.example");
         ASSERT_TRUE(mail.SubclassWindow(makeStatic("", 50)));
         EXPECT_EQ(kUnderline | kFocusOnClick, mail.m_dwLinkStyle);
-        EXPECT_EQ(nullptr, mail.m_linkFont.GetSafeHandle());
+        EXPECT_EQ(nullptr, FontHandle(mail.m_hWnd));
         EXPECT_EQ("mailto:vexa@brindle.example", WindowText(mail.m_hWnd));
         EXPECT_EQ("mailto:vexa@brindle.example", ToolText(mail));
         ::GetClientRect(mail.m_hWnd, &client);
@@ -220,7 +233,7 @@ TEST_F(HyperLinkTest, SetUpOfAPlainStaticTakesItsTextFontAndSize)
 
 TEST_F(HyperLinkTest, ChangeLinkStyleRebuildsTheFontAndRefitsOnlyWhenAsked)
 {
-    HFONT underlined = link->m_linkFont.GetSafeHandle();
+    HFONT underlined = FontHandle(link->m_hWnd);
     EXPECT_FALSE(link->ChangeLinkStyle(kOpenOnPress, kOpenOnPress | kHoverColour, TRUE));
     EXPECT_EQ(0x3Du, link->m_dwLinkStyle);
 
@@ -235,7 +248,8 @@ TEST_F(HyperLinkTest, ChangeLinkStyleRebuildsTheFontAndRefitsOnlyWhenAsked)
     EXPECT_TRUE(link->ChangeLinkStyle(0, 0, TRUE));
     EXPECT_TRUE(ClientSize() == (SIZE{300, 40}));
     EXPECT_TRUE(link->ChangeLinkStyle(kUnderline, 0, TRUE));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.GetSafeHandle()), Send(WM_GETFONT));
+    EXPECT_TRUE(IsFont(FontHandle(link->m_hWnd)));
+    EXPECT_NE(FontHandle(dlg->m_hWnd), FontHandle(link->m_hWnd));
     EXPECT_EQ(0, FontOf(link->m_hWnd).lfUnderline);
     EXPECT_EQ(0u, ::GetObjectType(underlined));
     EXPECT_TRUE(ClientSize() == TextExtent());
@@ -446,12 +460,12 @@ TEST_F(HyperLinkTest, ANewFontFromTheDialogIsUnderlinedAndTheLinkRefitted)
     LOGFONTA bigger = FontOf(dlg->m_hWnd);
     bigger.lfHeight *= 2; // as the dialog's font at twice the scale
     HFONT dialogs = ::CreateFontIndirectA(&bigger);
-    HFONT before = link->m_linkFont.GetSafeHandle();
+    HFONT before = FontHandle(link->m_hWnd);
     const SIZE small = ClientSize();
     Send(WM_SETFONT, reinterpret_cast<WPARAM>(dialogs), TRUE);
 
-    EXPECT_EQ(reinterpret_cast<LRESULT>(link->m_linkFont.GetSafeHandle()), Send(WM_GETFONT));
-    EXPECT_NE(dialogs, link->m_linkFont.GetSafeHandle());
+    EXPECT_TRUE(IsFont(FontHandle(link->m_hWnd)));
+    EXPECT_NE(dialogs, FontHandle(link->m_hWnd));
     EXPECT_EQ(1, FontOf(link->m_hWnd).lfUnderline);
     EXPECT_EQ(bigger.lfHeight, FontOf(link->m_hWnd).lfHeight);
     EXPECT_EQ(0u, ::GetObjectType(before)); // the previous own font is deleted
@@ -507,7 +521,7 @@ TEST_F(HyperLinkTest, AClickOpensTheTargetThroughTheRealShell)
 
 TEST_F(HyperLinkTest, OneHandCursorServesEveryLinkAndOutlivesThemAndTheirFontsAndTooltips)
 {
-    HFONT font = link->m_linkFont.GetSafeHandle();
+    HFONT font = FontHandle(link->m_hWnd);
     HWND tooltip = link->m_hint.GetSafeHwnd();
     const HCURSOR hand = CHyperLink::s_hHandCursor;
     ASSERT_NE(nullptr, hand);

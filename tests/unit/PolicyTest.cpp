@@ -90,7 +90,7 @@ protected:
     MenuItems ShownMenu()
     {
         CloseNextMenuOnOpen();
-        ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
         return ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
     }
 

@@ -11,11 +11,15 @@ namespace {
 
 LRESULT TrayNotify(CSettingsDlg* dlg, UINT event)
 {
-    return ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, IDR_TRAYMENU, event);
+    return ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, event);
 }
 
 TEST_F(SettingsDialogTest, StartsHiddenWithItsTrayIconAndSystemMenuEntry)
 {
+    // A new start, with the requests to the shell recorded from the beginning.
+    DestroyDialog();
+    ShellRecorder shell;
+    StartDialog();
     HWND window = dlg->m_hWnd;
     EXPECT_FALSE(::IsWindowVisible(window));
     EXPECT_EQ(window, ::FindWindowA("#32770", "Vexa Settings"));
@@ -33,10 +37,13 @@ TEST_F(SettingsDialogTest, StartsHiddenWithItsTrayIconAndSystemMenuEntry)
 
     CSystemTray* tray = dlg->m_pTray.get();
     ASSERT_NE(nullptr, tray);
+    ASSERT_FALSE(shell.requests.empty());
+    const ShellRequest& add = shell.requests.front();
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
     EXPECT_EQ(::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message"),
-              tray->m_notifyData.uCallbackMessage);
-    EXPECT_STREQ("Vexa (right-click to use)", tray->m_notifyData.szTip);
-    EXPECT_EQ(tray->m_hWnd, tray->m_notifyData.hWnd);
+              add.callbackMessage);
+    EXPECT_EQ("Vexa (right-click to use)", add.tip);
+    EXPECT_EQ(tray->m_hWnd, add.window);
     EXPECT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
 
     CloseNextMenuOnOpen();
@@ -176,7 +183,7 @@ TEST_F(SettingsDialogTest, TheWindowFollowsTheScaleAndHandsTheTrayItsNotices)
 TEST_F(SettingsDialogTest, EnterOnTheIconChosenByKeyboardShowsTheSettings)
 {
     // The shell's version-4 form: the event and the icon in lparam.
-    ::SendMessageA(dlg->m_pTray->m_hWnd, dlg->m_trayMessage, 0, MAKELPARAM(NIN_KEYSELECT, IDR_TRAYMENU));
+    ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), 0, MAKELPARAM(NIN_KEYSELECT, IDR_TRAYMENU));
     EXPECT_TRUE(::IsWindowVisible(dlg->m_hWnd));
 }
 

@@ -2,11 +2,14 @@
 // HKEY_CURRENT_USER, written and read the way a user's registry editor would see it.
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
+#include "support/TrayMenuItems.h"
 
+#include "res/resource.h"
 #include "tray/SystemTray.h"
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -14,17 +17,44 @@ namespace {
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Under Wine every drive's request fails at start, so nothing is written before the test does.
-using SettingsStoreTest = SettingsDialogTest;
+class SettingsStoreTest : public SettingsDialogTest {
+protected:
+    // Gives the dialog these options, read from the program's key, which goes again.
+    void HoldOptions(DWORD startOnBoot, DWORD lockOnStart)
+    {
+        WriteRegistryDword(kProgramKey, "StartOnBoot", startOnBoot);
+        WriteRegistryDword(kProgramKey, "LockOnStart", lockOnStart);
+        EXPECT_TRUE(dlg->ReadOptions());
+        DeleteProgramKey();
+    }
+
+    // The options the dialog holds, as it writes them into a new program's key: StartOnBoot,
+    // then LockOnStart.
+    std::vector<DWORD> HeldOptions()
+    {
+        DeleteProgramKey();
+        dlg->WriteOptions();
+        return {ReadRegistryValue(kProgramKey, "StartOnBoot").AsDword(),
+                ReadRegistryValue(kProgramKey, "LockOnStart").AsDword()};
+    }
+
+    // The drive items' texts as the user sees them when the tray menu opens.
+    MenuItems ShownDriveItems()
+    {
+        CloseNextMenuOnOpen();
+        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
+        MenuItems items = ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
+        items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
+        return items;
+    }
+};
 
 TEST_F(SettingsStoreTest, FreshAccountReadsNothingAndTheFirstWriteCreatesTheKey)
 {
+    HoldOptions(5, 6);
     ASSERT_FALSE(RegistryKeyExists(kProgramKey));
     EXPECT_EQ(0u, dlg->ReadDriveState("D:"));
-    dlg->m_startOnBoot = 5;
-    dlg->m_lockOnStart = 6;
     EXPECT_FALSE(dlg->ReadOptions());
-    EXPECT_EQ(5u, dlg->m_startOnBoot);
-    EXPECT_EQ(6u, dlg->m_lockOnStart);
     EXPECT_FALSE(RegistryKeyExists(kProgramKey)); // reading creates nothing
 
     dlg->WriteDriveState("D:", 1);
@@ -34,8 +64,7 @@ TEST_F(SettingsStoreTest, FreshAccountReadsNothingAndTheFirstWriteCreatesTheKey)
     EXPECT_EQ(1u, dlg->ReadDriveState("D:"));
     EXPECT_EQ(0u, dlg->ReadDriveState("E:")); // key present, value missing
 
-    dlg->m_startOnBoot = 1;
-    dlg->m_lockOnStart = 0;
+    // The failed read kept what the options held.
     dlg->WriteOptions();
     for (const char* name : {"StartOnBoot", "LockOnStart"}) {
         SCOPED_TRACE(name);
@@ -43,11 +72,13 @@ TEST_F(SettingsStoreTest, FreshAccountReadsNothingAndTheFirstWriteCreatesTheKey)
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), option.type);
         EXPECT_EQ(4u, option.data.size());
     }
-    dlg->m_startOnBoot = 7;
-    dlg->m_lockOnStart = 7;
+    EXPECT_EQ("5", RegistryText(kProgramKey, "StartOnBoot"));
+    EXPECT_EQ("6", RegistryText(kProgramKey, "LockOnStart"));
+
+    WriteRegistryDword(kProgramKey, "StartOnBoot", 1);
+    WriteRegistryDword(kProgramKey, "LockOnStart", 0);
     EXPECT_TRUE(dlg->ReadOptions());
-    EXPECT_EQ(1u, dlg->m_startOnBoot);
-    EXPECT_EQ(0u, dlg->m_lockOnStart);
+    EXPECT_EQ((std::vector<DWORD>{1, 0}), HeldOptions());
 }
 
 TEST_F(SettingsStoreTest, ValuesOfAnotherTypeAreReadOnlyWhereThePlatformDeliversThemWhole)
@@ -80,13 +111,11 @@ TEST_F(SettingsStoreTest, ValuesOfAnotherTypeAreReadOnlyWhereThePlatformDelivers
     // The options keep what they held where a value is not delivered; a short value replaces
     // only its own bytes.
     const BYTE one = 1;
+    HoldOptions(0xAAAAAAAA, 0xBBBBBBBB);
     WriteRegistryValue(kProgramKey, "StartOnBoot", REG_BINARY, &one, 1);
     WriteRegistryValue(kProgramKey, "LockOnStart", REG_BINARY, hundred.data(), 100);
-    dlg->m_startOnBoot = 0xAAAAAAAA;
-    dlg->m_lockOnStart = 0xBBBBBBBB;
     EXPECT_TRUE(dlg->ReadOptions());
-    EXPECT_EQ(0xAAAAAA01u, dlg->m_startOnBoot);
-    EXPECT_EQ(0xBBBBBBBBu, dlg->m_lockOnStart);
+    EXPECT_EQ((std::vector<DWORD>{0xAAAAAA01, 0xBBBBBBBB}), HeldOptions());
 
     WriteRegistryValue(kProgramKey, "StartOnBoot", REG_QWORD, &qword, sizeof(qword));
     HKEY key = nullptr;
@@ -94,8 +123,7 @@ TEST_F(SettingsStoreTest, ValuesOfAnotherTypeAreReadOnlyWhereThePlatformDelivers
     ::RegDeleteValueA(key, "LockOnStart");
     ::RegCloseKey(key);
     EXPECT_TRUE(dlg->ReadOptions());
-    EXPECT_EQ(0xAAAAAA01u, dlg->m_startOnBoot);
-    EXPECT_EQ(0xBBBBBBBBu, dlg->m_lockOnStart);
+    EXPECT_EQ((std::vector<DWORD>{0xAAAAAA01, 0xBBBBBBBB}), HeldOptions());
 }
 
 // Gives the program's key the access rules of a security descriptor string (SDDL).
@@ -129,14 +157,16 @@ TEST_F(SettingsStoreTest, KeyThatMayOnlyBeReadStillGivesItsLocksAndOptions)
 
     EXPECT_EQ(1u, dlg->ReadDriveState("D:"));
     EXPECT_TRUE(dlg->ReadOptions());
-    EXPECT_EQ(1u, dlg->m_startOnBoot);
-    EXPECT_EQ(1u, dlg->m_lockOnStart);
 
-    // At start the remembered lock is taken up.
+    // At start the remembered lock is taken up, and the window shows the start with Windows.
     DestroyDialog();
     StartDialog();
-    EXPECT_EQ("Unlock drive D:", dlg->m_pTray->m_entryTexts.GetAt(0));
+    EXPECT_EQ(DriveItems({"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), ::IsDlgButtonChecked(dlg->m_hWnd, IDC_AUTOSTART));
     EXPECT_TRUE(SetProgramKeyAccess("D:(A;;KA;;;WD)"));
+
+    // Both options were read: they are what the dialog writes once the key may be changed.
+    EXPECT_EQ((std::vector<DWORD>{1, 1}), HeldOptions());
 }
 
 // Moves the Run key aside for the test (the prefix is the test's own, but its content is

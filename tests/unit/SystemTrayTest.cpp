@@ -46,7 +46,7 @@ protected:
         PumpMessages();
     }
 
-    void Install() { tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU); }
+    BOOL Install() { return tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU); }
 
     LRESULT Notify(UINT event, WPARAM id = IDR_TRAYMENU)
     {
@@ -79,8 +79,7 @@ protected:
 TEST_F(SystemTrayTest, InstallAddsTheIconWithItsHiddenWindowAndDestructionRemovesIt)
 {
     EXPECT_EQ(nullptr, tray->m_hWnd);
-    Install();
-    ASSERT_TRUE(tray->m_iconAdded);
+    ASSERT_TRUE(Install());
 
     HWND window = tray->m_hWnd;
     ASSERT_NE(nullptr, window);
@@ -118,8 +117,8 @@ TEST_F(SystemTrayTest, TipIsKeptWholeUpTo127CharactersAndCutBeyond)
 {
     const std::string longest(127, 'x');
     tray->Install(nullptr, kCallback, longest.c_str(), icon, IDR_TRAYMENU);
+    // The recorder reads the whole field: its last character must be the terminating zero.
     EXPECT_EQ(longest, shell.requests.at(0).tip);
-    EXPECT_EQ('\0', tray->m_notifyData.szTip[127]);
 
     CSystemTray other;
     const std::string tooLong(300, 'y');
@@ -246,8 +245,8 @@ TEST_F(SystemTrayTest, Version4OpensTheMenuOnceAtTheShellsPointAndTheKeyboardRun
 TEST_F(SystemTrayTest, ShellThatRefusesVersion4KeepsVersion0)
 {
     shell.refuseMessage = NIM_SETVERSION;
-    Install();
-    EXPECT_TRUE(tray->m_iconAdded);
+    EXPECT_TRUE(Install());
+    EXPECT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
     shell.requests.clear();
     EXPECT_EQ(1, RightClick());
     EXPECT_TRUE(shell.requests.empty()) << "no focus request for a shell of version 0";
@@ -260,8 +259,13 @@ TEST_F(SystemTrayTest, SetEntryTextOutsideTheListRaisesInvalidArgument)
     EXPECT_THROW(tray->SetEntryText(2, "x"), CInvalidArgException);
     EXPECT_THROW(tray->SetEntryText(-1, "x"), CInvalidArgException);
     tray->SetEntryText(1, "Unlock drive E:");
-    EXPECT_EQ("Lock drive D:", tray->m_entryTexts.GetAt(0));
-    EXPECT_EQ("Unlock drive E:", tray->m_entryTexts.GetAt(1));
+
+    // The menu shows both entries as they were left.
+    Install();
+    ::InsertMenuA(Popup(), 0, MF_BYPOSITION, ID_DRIVE_FIRST, "D:\\");
+    ::InsertMenuA(Popup(), 1, MF_BYPOSITION, ID_DRIVE_FIRST + 1, "E:\\");
+    RightClick();
+    EXPECT_EQ(DriveItems({"Lock drive D:", "Unlock drive E:"}) + CommandItems(), ItemsOf(Popup()));
 }
 
 const char kPersonalize[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
@@ -339,8 +343,7 @@ TEST_F(SystemTrayTest, OldPlatformGetsNoWindowNoMenuAndNoShellRequest)
 {
     shell.version = 0x03; // major version 3
     EXPECT_FALSE(tray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE));
-    tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU);
-    EXPECT_FALSE(tray->m_iconAdded);
+    EXPECT_FALSE(tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU));
     EXPECT_EQ(nullptr, tray->m_hWnd);
     EXPECT_EQ(nullptr, tray->m_contextMenu.GetSafeHmenu());
     tray.reset();
@@ -351,7 +354,7 @@ TEST_F(SystemTrayTest, MissingMenuStopsBeforeTheShellIsAsked)
 {
     EXPECT_FALSE(tray->Install(nullptr, kCallback, kTip, icon, 999));
     EXPECT_NE(nullptr, tray->m_hWnd);
-    EXPECT_FALSE(tray->m_iconAdded);
+    EXPECT_FALSE(TrayHasIcon(tray->m_hWnd, 999));
     EXPECT_EQ(0, RightClick());
     EXPECT_EQ(0, Notify(WM_LBUTTONDBLCLK, 999)); // default by position, and no pop-up
     // Nothing to show, so a restarted shell gets nothing either.
@@ -364,12 +367,10 @@ TEST_F(SystemTrayTest, RefusedIconIsAddedWhenTheShellAnnouncesItselfAndRemovedAt
 {
     shell.refuseNext = 1;
     EXPECT_FALSE(tray->Install(nullptr, kCallback, kTip, icon, IDR_TRAYMENU));
-    EXPECT_FALSE(tray->m_iconAdded);
     HWND window = tray->m_hWnd;
     EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
 
     ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(tray->m_iconAdded);
     EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
     ASSERT_EQ(3u, shell.requests.size());
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.requests[1].message);
@@ -387,10 +388,12 @@ TEST_F(SystemTrayTest, ShellThatKeptTheIconStillHasItRemovedAtTheEnd)
     Install();
     HWND window = tray->m_hWnd;
     // The announcement comes although this shell still holds the icon: adding it again fails.
+    shell.requests.clear();
     ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(tray->m_iconAdded);
     EXPECT_TRUE(TrayHasIcon(window, IDR_TRAYMENU));
     tray.reset();
+    ASSERT_FALSE(shell.requests.empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.requests.back().message);
     EXPECT_FALSE(TrayHasIcon(window, IDR_TRAYMENU));
 }
 
