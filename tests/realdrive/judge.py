@@ -31,6 +31,7 @@ QMP_GUARD = 120
 LOCK_GUARD = 60
 
 CD = "cd0"  # the IDE CD-ROM's device id, D: in the guest's Wine
+WINE_FONTS = "/usr/share/wine/fonts"  # fonts-wine's, which the guest has not
 
 
 class Failure(Exception):
@@ -242,6 +243,8 @@ def run(guest, build, work):
     for name in ("Vexa.exe", "vexa_realdrive_steps.exe"):
         shutil.copy(os.path.join(build, name), share)
     shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "guest.sh"), share)
+    if os.path.isdir(WINE_FONTS):
+        shutil.copytree(WINE_FONTS, os.path.join(share, "fonts"))
     disc = make_disc(work)
     result = os.path.join(share, "steps.rc")
 
