@@ -339,7 +339,7 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     ASSERT_TRUE(Choose(ID_DRIVE_FIRST)); // "Lock drive D:"
     ASSERT_TRUE(HostConfirms("lock-d"));
 
-    // A press on the locked drive's button: the balloon says why the tray does not open.
+    // A press on the locked drive's button: the balloon says why the drive does not open.
     ASSERT_TRUE(PressEjectButton(vexa->SettingsWindow()));
     Balloon notice;
     ASSERT_TRUE(WaitFor([&] { return (notice = ShownBalloon()).window != nullptr; },
@@ -348,6 +348,7 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     EXPECT_NE(std::string::npos, notice.text.find("\"Unlock drive D:\"")) << notice.text;
     EXPECT_TRUE(CaptureBalloon(notice.window, TestDirectory() + "\\steps\\eject-notice.bmp"));
     ASSERT_TRUE(HostConfirms("eject-pressed")); // the lock stays
+
     ASSERT_TRUE(Choose(ID_DRIVE_FIRST)); // "Unlock drive D:"
     ASSERT_TRUE(HostConfirms("unlock-d"));
 
