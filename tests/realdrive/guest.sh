@@ -57,6 +57,9 @@ export DISPLAY=:0 WINEPREFIX=/root/.wine WINEDEBUG=-all
 # No debugger on a crash: it would wait for a user; the crash ends the program and fails the run.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe="
 cd /tmp/run
+# Wine's own fonts, from the host, as the other tests' prefixes have them: without them every
+# font name comes out as a wider one, and a balloon's text runs past its edge in the picture.
+[ -d /share/fonts ] && cp /share/fonts/* /root/.wine/drive_c/windows/Fonts/
 # Wine's services start first and stay: with udisks running, Wine's mount manager drops D: and
 # adds it again, from udisks, without its folder (the d: link goes, d:: stays). A Vexa started
 # before that would see D: arrive after its start and take it as a new drive.

@@ -31,6 +31,7 @@ QMP_GUARD = 120
 LOCK_GUARD = 60
 
 CD = "cd0"  # the IDE CD-ROM's device id, D: in the guest's Wine
+WINE_FONTS = "/usr/share/wine/fonts"  # fonts-wine's, which the guest has not
 
 
 class Failure(Exception):
@@ -145,11 +146,24 @@ class Drives:
         self.monitor.check("device_del", id=name)
 
 
-def steps(drives):
+def keep_picture(share, build, name):
+    """Converts a picture the guest took (steps/NAME.bmp) into BUILD_DIR/../screenshots/NAME.png."""
+    picture = os.path.join(share, "steps", name + ".bmp")
+    if not os.path.exists(picture):
+        raise Failure(f"the guest took no picture {name}.bmp")
+    folder = os.path.join(os.path.dirname(build), "screenshots")
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run(["convert", picture, os.path.join(folder, name + ".png")], check=True)
+
+
+def steps(drives, share, build):
     """Each step the guest reports, in order, with what the host checks and does then."""
     return [
         ("started", lambda: drives.expect(CD, False)),
         ("lock-d", lambda: (drives.expect(CD, True), drives.eject_refused(CD))),
+        # A press on the eject button only brings a balloon: the lock stays.
+        ("eject-pressed", lambda: (drives.expect(CD, True), drives.eject_refused(CD),
+                                   keep_picture(share, build, "eject-notice"))),
         ("unlock-d", lambda: (drives.expect(CD, False), drives.eject_accepted(CD),
                               drives.put_back(CD))),
         ("lock-all-twice", lambda: drives.expect(CD, True)),
@@ -229,6 +243,8 @@ def run(guest, build, work):
     for name in ("Vexa.exe", "vexa_realdrive_steps.exe"):
         shutil.copy(os.path.join(build, name), share)
     shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "guest.sh"), share)
+    if os.path.isdir(WINE_FONTS):
+        shutil.copytree(WINE_FONTS, os.path.join(share, "fonts"))
     disc = make_disc(work)
     result = os.path.join(share, "steps.rc")
 
@@ -236,7 +252,7 @@ def run(guest, build, work):
     passed = 0
     try:
         drives = Drives(Monitor(os.path.join(work, "qmp.sock"), qemu), disc)
-        for number, (step, judge) in enumerate(steps(drives)):
+        for number, (step, judge) in enumerate(steps(drives, share, build)):
             done = os.path.join(share, "steps", step + ".done")
             try:
                 def over():
