@@ -22,8 +22,7 @@ void CopyCut(char* field, std::size_t size, const char* text)
 
 CSystemTray::CSystemTray()
     : m_iconAdded(FALSE), m_notifyData(), m_defaultItem(0), m_defaultIsPosition(TRUE),
-      m_iconWanted(FALSE), m_menuShown(FALSE), m_version4(FALSE), m_taskbarCreated(0),
-      m_picture(*this)
+      m_iconWanted(FALSE), m_menuShown(FALSE), m_version4(FALSE), m_taskbarCreated(0)
 {
 }
 
@@ -55,12 +54,13 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
     // A shell that speaks version 4 shows the tip only when asked to.
     m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     m_notifyData.uCallbackMessage = callbackMessage;
-    m_notifyData.hIcon = icon;
     // The system's scale until the main window tells another: the notification area is on the
     // primary display.
     m_ownPicture = icon == nullptr;
-    if (m_ownPicture)
-        m_picture.Show(AfxGetWindowDpi(nullptr));
+    CIconHandle none;
+    if (m_ownPicture && m_picture.Load(AfxGetWindowDpi(nullptr), &none))
+        icon = m_picture.Get();
+    m_notifyData.hIcon = icon;
     // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
     CopyCut(m_notifyData.szTip, sizeof(m_notifyData.szTip), tip);
 
@@ -109,14 +109,19 @@ BOOL CSystemTray::ShowBalloon(const char* title, const char* text, DWORD infoIco
 
 void CSystemTray::OnSettingChange(const char* area)
 {
-    if (m_ownPicture && area != nullptr && ::lstrcmpiA(area, "ImmersiveColorSet") == 0)
-        m_picture.FollowTheme();
+    // The picture replaced goes once the shell has the new one: the shell may draw the old one
+    // until then.
+    CIconHandle replaced;
+    if (m_ownPicture && area != nullptr && ::lstrcmpiA(area, "ImmersiveColorSet") == 0 &&
+        m_picture.FollowTheme(&replaced))
+        SetIcon(m_picture.Get());
 }
 
 void CSystemTray::OnScaleChange(UINT dpi)
 {
-    if (m_ownPicture)
-        m_picture.Show(dpi);
+    CIconHandle replaced;
+    if (m_ownPicture && m_picture.Load(dpi, &replaced))
+        SetIcon(m_picture.Get());
 }
 
 void CSystemTray::OnTaskbarCreated()
@@ -124,14 +129,13 @@ void CSystemTray::OnTaskbarCreated()
     // A shell that restarted may run at another theme than the one that left, and it may not
     // have announced it: the picture is the one for the theme found now, handed over with the
     // addition.
-    const BOOL wasAdded = m_iconAdded;
-    m_iconAdded = FALSE;
-    if (m_ownPicture)
-        m_picture.Show(m_picture.Dpi());
+    CIconHandle replaced;
+    if (m_ownPicture && m_picture.Load(m_picture.Dpi(), &replaced))
+        m_notifyData.hIcon = m_picture.Get();
     BOOL added = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
     // A shell that still holds the icon refuses to add it twice; it is still shown, and must
     // still be removed at exit.
-    if (!added && wasAdded)
+    if (!added && m_iconAdded)
         added = g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &m_notifyData);
     m_iconAdded = added;
     if (m_iconAdded)

@@ -107,6 +107,6 @@ private:
     BOOL m_version4;        // the shell agreed to version 4 of the callbacks
     std::vector<BYTE> m_entryEnabled; // one flag per entry text
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
-    bool m_ownPicture = false; // the icon shows m_picture, not a caller's icon
+    bool m_ownPicture = false; // the icon shows m_picture, not a caller's icon (never freed)
     CTrayPicture m_picture;
 };

@@ -1,23 +1,22 @@
 #include "TrayPicture.h"
 
-#include "SystemTray.h"
 #include "TaskbarTheme.h"
 #include "framework/DisplayScale.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-bool CTrayPicture::Show(UINT dpi)
+bool CTrayPicture::Load(UINT dpi, CIconHandle* replaced)
 {
-    return ShowFor(TaskbarIsLight(), dpi);
+    return LoadFor(TaskbarIsLight(), dpi, replaced);
 }
 
-bool CTrayPicture::FollowTheme()
+bool CTrayPicture::FollowTheme(CIconHandle* replaced)
 {
     const bool light = TaskbarIsLight();
-    return light != m_light && ShowFor(light, m_dpi);
+    return light != m_light && LoadFor(light, m_dpi, replaced);
 }
 
-bool CTrayPicture::ShowFor(bool light, UINT dpi)
+bool CTrayPicture::LoadFor(bool light, UINT dpi, CIconHandle* replaced)
 {
     // The image drawn for the size, where the resource has one. Refer to LoadImageA.
     const int size = AfxGetSystemMetricForDpi(SM_CXSMICON, dpi);
@@ -26,8 +25,7 @@ bool CTrayPicture::ShowFor(bool light, UINT dpi)
                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!icon)
         return false;
-    // The shell may draw the old picture until it has the new one.
-    m_tray.SetIcon(icon.Get());
+    *replaced = std::move(m_icon);
     m_icon = std::move(icon);
     m_light = light;
     m_dpi = dpi;
