@@ -205,6 +205,14 @@ TEST_F(SystemTrayTest, OtherEventsAndOtherIconsAreIgnored)
     EXPECT_TRUE(sink.commands.empty());
     // The menu was never opened: its first item still has the template's text.
     EXPECT_EQ("", MenuItemText(Popup(), 0));
+
+    // The shell's word on its balloons, in either form, is all that is kept of them.
+    EXPECT_FALSE(tray->IsBalloonShown());
+    EXPECT_EQ(1, Notify(NIN_BALLOONSHOW));
+    EXPECT_TRUE(tray->IsBalloonShown());
+    EXPECT_EQ(1, Notify4(NIN_BALLOONTIMEOUT));
+    EXPECT_FALSE(tray->IsBalloonShown());
+    EXPECT_TRUE(sink.commands.empty());
 }
 
 TEST_F(SystemTrayTest, Version4OpensTheMenuOnceAtTheShellsPointAndTheKeyboardRunsTheDefault)
