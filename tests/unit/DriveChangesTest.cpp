@@ -8,6 +8,8 @@
 #include "support/TrayMenuItems.h"
 #include "support/WineDrives.h"
 
+#include "framework/SystemFunction.h"
+#include "framework/UniqueHandle.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
@@ -91,10 +93,23 @@ protected:
         return HandleEvent(DBT_CUSTOMEVENT, handle, GUID_IO_MEDIA_EJECT_REQUEST);
     }
 
-    static bool IsOpen(HANDLE handle)
+    // A handle value that was closed may name another object at once (Wine's notification
+    // thread makes handles of its own), so a handle is judged by the object it names: that of
+    // the witness, a duplicate the test takes while the handle is known to be open.
+    static CKernelHandle Witness(HANDLE handle)
     {
-        DWORD flags = 0;
-        return handle != nullptr && ::GetHandleInformation(handle, &flags) != FALSE;
+        CKernelHandle witness;
+        ::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), witness.Receive(),
+                          0, FALSE, DUPLICATE_SAME_ACCESS);
+        return witness;
+    }
+
+    static bool IsOpen(HANDLE handle, const CKernelHandle& witness)
+    {
+        using Compare = LONG(WINAPI*)(HANDLE, HANDLE); // NtCompareObjects: 0 for one object
+        static const auto compare = AfxFindSystemFunction<Compare>("ntdll.dll", "NtCompareObjects");
+        EXPECT_NE(nullptr, compare);
+        return witness && compare != nullptr && compare(handle, witness.Get()) == 0;
     }
 
     ShellRecorder shell;
@@ -105,7 +120,7 @@ TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPre
 {
     Command(ID_DRIVE_FIRST); // D: locked; E: not
     const HANDLE d = VolumeHandle("D:");
-    ASSERT_TRUE(IsOpen(d)) << "D:'s volume has no handle";
+    ASSERT_TRUE(Witness(d)) << "D:'s volume has no handle";
 
     // Any program can send the message: only Vexa's own handle, in a whole record of the right
     // kind, carrying the eject request, counts.
@@ -130,35 +145,40 @@ TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPre
 TEST_F(DriveChangesTest, VolumeHandlesLetGoWhenAskedAndCloseWhenTheirDriveLeavesAndAtExit)
 {
     const HANDLE d = VolumeHandle("D:");
-    ASSERT_TRUE(IsOpen(d));
+    const CKernelHandle dWitness = Witness(d);
+    ASSERT_TRUE(IsOpen(d, dWitness)) << "D:'s volume has no handle";
     // Another program wants to remove the drive: the handle goes, and the answer is yes.
     EXPECT_EQ(TRUE, HandleEvent(DBT_DEVICEQUERYREMOVE, d));
-    EXPECT_FALSE(IsOpen(d));
+    EXPECT_FALSE(IsOpen(d, dWitness));
     // The removal failed: the handle comes back, and a press is heard again.
     drives.Forget();
     HandleEvent(DBT_DEVICEQUERYREMOVEFAILED, d);
     const HANDLE again = VolumeHandle("D:");
-    EXPECT_TRUE(IsOpen(again));
+    const CKernelHandle againWitness = Witness(again);
+    EXPECT_TRUE(IsOpen(again, againWitness));
     // A volume lock (a burning program) lets go the same way, until the unlock.
     HandleEvent(DBT_CUSTOMEVENT, again, GUID_IO_VOLUME_LOCK);
-    EXPECT_FALSE(IsOpen(again));
+    EXPECT_FALSE(IsOpen(again, againWitness));
     drives.Forget();
     HandleEvent(DBT_CUSTOMEVENT, again, GUID_IO_VOLUME_UNLOCK);
     const HANDLE unlocked = VolumeHandle("D:");
-    EXPECT_TRUE(IsOpen(unlocked));
+    const CKernelHandle unlockedWitness = Witness(unlocked);
+    EXPECT_TRUE(IsOpen(unlocked, unlockedWitness));
 
     PluggedCdromDrive f('F');
     Plug(f, 'F');
     const HANDLE fHandle = VolumeHandle("F:");
-    ASSERT_TRUE(IsOpen(fHandle));
+    const CKernelHandle fWitness = Witness(fHandle);
+    ASSERT_TRUE(IsOpen(fHandle, fWitness));
     ASSERT_TRUE(f.Remove());
     ASSERT_TRUE(BroadcastVolumeChange('F', false, 0));
-    EXPECT_FALSE(IsOpen(fHandle)) << "the drive left";
+    EXPECT_FALSE(IsOpen(fHandle, fWitness)) << "the drive left";
 
     const HANDLE e = VolumeHandle("E:");
+    const CKernelHandle eWitness = Witness(e);
     DestroyDialog();
-    EXPECT_FALSE(IsOpen(unlocked));
-    EXPECT_FALSE(IsOpen(e));
+    EXPECT_FALSE(IsOpen(unlocked, unlockedWitness));
+    EXPECT_FALSE(IsOpen(e, eWitness));
 }
 
 TEST_F(DriveChangesTest, APluggedDriveEntersInLetterOrderWithItsRememberedLockAppliedOnce)
