@@ -45,16 +45,6 @@ bool CSettingsDlg::IsMenuShown() const
     return m_pTray != nullptr && m_pTray->IsMenuShown();
 }
 
-namespace {
-
-// The table's drives, for their volume handles.
-std::vector<std::string> DrivesOf(const CDriveTable& table)
-{
-    return std::vector<std::string>(table.Names(), table.Names() + table.Count());
-}
-
-} // namespace
-
 LRESULT CSettingsDlg::OnDeviceChange(WPARAM event, LPARAM data)
 {
     // The drives' own volume handles: their protocol, and a press on an eject button. The
@@ -65,11 +55,8 @@ LRESULT CSettingsDlg::OnDeviceChange(WPARAM event, LPARAM data)
                                             m_pTray != nullptr && m_pTray->IsBalloonShown()));
     // Windows may report one change several times, with flags that do not always fit (Wine
     // marks a drive's arrival as a media change): the drive list itself says what changed.
-    if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE) {
+    if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
         ShowDriveLocks(m_locks.DrivesChanged(IsMenuShown()));
-        // A drive whose volume could not be opened tries again: its medium may have come.
-        m_volumes.Follow(DrivesOf(m_locks.Table()), m_hWnd);
-    }
     // Nothing of Vexa's stands in the way of a removal.
     return TRUE;
 }
@@ -90,10 +77,11 @@ LRESULT CSettingsDlg::OnMenuClosed(WPARAM, LPARAM)
 
 void CSettingsDlg::ShowDriveLocks(const DriveLockOutcome& outcome)
 {
-    if (outcome.drivesChanged) {
+    if (outcome.drivesChanged)
         RebuildDriveItems();
-        m_volumes.Follow(DrivesOf(m_locks.Table()), m_hWnd);
-    }
+    // Only a drive whose press would be explained needs a volume handle; one that could not be
+    // opened tries again at every event (its medium may have come).
+    m_volumes.Follow(m_locks.ExplainedDrives(), m_hWnd);
     ShowDriveEntries();
     // The refusals carry their drives' names: a drive change while a message is up cannot make
     // a later message name another drive.

@@ -112,10 +112,10 @@ private:
     bool IsMenuShown() const;
 
     // Shows what the drive locks decided: the drive entries (made anew when the drives
-    // changed, together with the drives' volume handles), their texts and greying, the
-    // all-drive commands, the administrator's note, a message per refused request, a balloon
-    // for the locks that could not be applied quietly or for a press on a locked drive's eject
-    // button, and the options again when the policies changed.
+    // changed), their texts and greying, the all-drive commands, the administrator's note, a
+    // message per refused request, a balloon for the locks that could not be applied quietly or
+    // for a press on a locked drive's eject button, and the options again when the policies
+    // changed. The volume handles follow the drives whose presses are explained.
     void ShowDriveLocks(const DriveLockOutcome& outcome);
 
     // Gives the tray menu one item and entry text per drive, in table order, in place of the
@@ -139,8 +139,8 @@ private:
 
     CIconHandle m_hSmallAppIcon; // application icon 134 at the small size: the title bar's
 
-    // Each drive's volume handle, through which Windows tells of a press on its eject button;
-    // released before the window goes.
+    // The volume handles of the drives whose presses are explained, through which Windows
+    // tells of a press on their eject buttons; released before the window goes.
     CVolumeNotifications m_volumes;
 
     int m_driveItems = 0; // drive items in the tray menu, from position 0

@@ -133,6 +133,18 @@ DriveLockOutcome CDriveLocks::EjectPressed(const std::string& drive, DWORD tick,
     return outcome;
 }
 
+std::vector<std::string> CDriveLocks::ExplainedDrives() const
+{
+    std::vector<std::string> drives;
+    if (m_policies.ejectNotice == PolicyValue::Off)
+        return drives;
+    for (int i = 0; i < m_table.Count(); ++i) {
+        if (m_table.LockHeld()[i] != 0)
+            drives.push_back(m_table.Names()[i]);
+    }
+    return drives;
+}
+
 bool CDriveLocks::EntryEnabled(int index) const
 {
     // Each entry does what its text says: lock an unlocked drive, unlock a locked one.

@@ -95,6 +95,11 @@ public:
     // again while that drive's notice is shown (noticeShown), or within 10 s of it, gets none.
     DriveLockOutcome EjectPressed(const std::string& drive, DWORD tick, bool noticeShown);
 
+    // The drives ("D:") whose eject-button presses EjectPressed would explain: those Vexa holds
+    // locked, unless an administrator turned the notice off. Only they need a volume handle to
+    // hear the press; a press on any other drive is Windows' alone.
+    std::vector<std::string> ExplainedDrives() const;
+
     // What drive index's entry says it does: "Lock drive D:" or "Unlock drive D:".
     std::string EntryText(int index) const { return m_table.EntryText(index); }
 

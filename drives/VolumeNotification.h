@@ -1,6 +1,7 @@
 // The drives' volume handles that let Windows tell Vexa about a press on a drive's eject button:
 // the CD-ROM class driver reports the press (GUID_IO_MEDIA_EJECT_REQUEST) to every window that
-// registered a handle of the drive's volume for notifications. The handle asks for no access
+// registered a handle of the drive's volume for notifications. Only the drives whose presses
+// are explained (those Vexa holds locked) get one. The handle asks for no access
 // rights and shares reading and writing; still, it must never keep software from ejecting,
 // formatting, burning or removing the drive, so each one follows Windows' protocol: it lets go
 // when asked (a removal or a volume lock is about to happen) and comes back when that is over.
@@ -52,11 +53,11 @@ private:
     HANDLE m_registered = nullptr;
 };
 
-// Every drive's volume handle, following the drive table, and the platform's events for them.
+// The volume handles of a set of drives, and the platform's events for them.
 class CVolumeNotifications {
 public:
-    // Holds a handle for exactly these drives: a drive that left loses its handle, a drive that
-    // came gets one, and a drive that has none tries again.
+    // Holds a handle for exactly these drives: a drive no longer named loses its handle, a
+    // drive newly named gets one, and a drive that has none tries again.
     void Follow(const std::vector<std::string>& drives, HWND recipient);
 
     // Releases every handle.

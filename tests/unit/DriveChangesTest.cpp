@@ -118,9 +118,11 @@ protected:
 
 TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPressesDoNothing)
 {
+    EXPECT_EQ(nullptr, VolumeHandle("D:")) << "only a locked drive's press is explained";
     Command(ID_DRIVE_FIRST); // D: locked; E: not
     const HANDLE d = VolumeHandle("D:");
     ASSERT_TRUE(Witness(d)) << "D:'s volume has no handle";
+    EXPECT_EQ(nullptr, VolumeHandle("E:"));
 
     // Any program can send the message: only Vexa's own handle, in a whole record of the right
     // kind, carrying the eject request, counts.
@@ -130,7 +132,6 @@ TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPre
     HandleEvent(DBT_CUSTOMEVENT, d, GUID_IO_MEDIA_ARRIVAL);
     HandleEvent(DBT_CUSTOMEVENT, d, press, sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_VOLUME);
     ::SendMessageA(dlg->m_hWnd, WM_DEVICECHANGE, DBT_CUSTOMEVENT, 0);
-    EjectPress(VolumeHandle("E:")); // unlocked: Windows opens it
     EXPECT_TRUE(Balloons().empty());
 
     EXPECT_EQ(TRUE, EjectPress(d));
@@ -144,6 +145,10 @@ TEST_F(DriveChangesTest, APressOnALockedDrivesEjectButtonIsExplainedAndForgedPre
 
 TEST_F(DriveChangesTest, VolumeHandlesLetGoWhenAskedAndCloseWhenTheirDriveLeavesAndAtExit)
 {
+    Command(ID_DRIVE_FIRST);     // D: locked
+    Command(ID_DRIVE_FIRST + 1); // E: locked
+    const HANDLE e = VolumeHandle("E:");
+    const CKernelHandle eWitness = Witness(e);
     const HANDLE d = VolumeHandle("D:");
     const CKernelHandle dWitness = Witness(d);
     ASSERT_TRUE(IsOpen(d, dWitness)) << "D:'s volume has no handle";
@@ -164,7 +169,12 @@ TEST_F(DriveChangesTest, VolumeHandlesLetGoWhenAskedAndCloseWhenTheirDriveLeaves
     const HANDLE unlocked = VolumeHandle("D:");
     const CKernelHandle unlockedWitness = Witness(unlocked);
     EXPECT_TRUE(IsOpen(unlocked, unlockedWitness));
+    // Unlocked, E: needs its handle no more.
+    ASSERT_TRUE(IsOpen(e, eWitness));
+    Command(ID_DRIVE_FIRST + 1);
+    EXPECT_FALSE(IsOpen(e, eWitness));
 
+    WriteRegistryDword(kProgramKey, "F:", 1); // locked when it comes
     PluggedCdromDrive f('F');
     Plug(f, 'F');
     const HANDLE fHandle = VolumeHandle("F:");
@@ -174,11 +184,8 @@ TEST_F(DriveChangesTest, VolumeHandlesLetGoWhenAskedAndCloseWhenTheirDriveLeaves
     ASSERT_TRUE(BroadcastVolumeChange('F', false, 0));
     EXPECT_FALSE(IsOpen(fHandle, fWitness)) << "the drive left";
 
-    const HANDLE e = VolumeHandle("E:");
-    const CKernelHandle eWitness = Witness(e);
     DestroyDialog();
     EXPECT_FALSE(IsOpen(unlocked, unlockedWitness));
-    EXPECT_FALSE(IsOpen(e, eWitness));
 }
 
 TEST_F(DriveChangesTest, APluggedDriveEntersInLetterOrderWithItsRememberedLockAppliedOnce)

@@ -238,6 +238,7 @@ TEST_F(DriveTypesTest, APressOnALockedDrivesEjectButtonIsExplainedOnceInTenSecon
 {
     locks.Start();
     locks.Toggle(0); // D: locked by the user; E: stays unlocked
+    EXPECT_EQ((std::vector<std::string>{"D:"}), locks.ExplainedDrives()) << "need a handle";
     const DWORD t = 0xFFFFF000; // ten seconds from here cross the tick counter's wrap
 
     const DriveLockOutcome first = locks.EjectPressed("D:", t, false);
@@ -263,6 +264,7 @@ TEST_F(DriveTypesTest, APressOnALockedDrivesEjectButtonIsExplainedOnceInTenSecon
     SetPolicy(HKEY_LOCAL_MACHINE, kPolicyEjectNotice, 0);
     locks.PoliciesChanged(false);
     EXPECT_TRUE(locks.EjectPressed("D:", t + 120000, false).notice.title.empty());
+    EXPECT_TRUE(locks.ExplainedDrives().empty());
 }
 
 } // namespace
