@@ -10,14 +10,6 @@
 
 namespace {
 
-// An icon of Vexa's resources at a size in pixels, drawn for that size where the resource has
-// it. Refer to LoadImageA.
-HICON LoadIconOfSize(UINT id, int size)
-{
-    return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                           size, size, LR_DEFAULTCOLOR));
-}
-
 const char kDonationPage[] = "https://www.paypal.com/xclick/business=donate@brindle.example"
                              "&no_shipping=1&item_name=Vexa+Donation";
 
@@ -254,8 +246,8 @@ void CSettingsDlg::FollowScale(UINT dpi)
 
 void CSettingsDlg::LoadIcons(UINT dpi)
 {
-    CIconHandle icon(LoadIconOfSize(IDI_APP, AfxGetSystemMetricForDpi(SM_CXICON, dpi)));
-    CIconHandle smallAppIcon(LoadIconOfSize(IDI_APP, AfxGetSystemMetricForDpi(SM_CXSMICON, dpi)));
+    CIconHandle icon(AfxLoadIconForDpi(IDI_APP, SM_CXICON, dpi));
+    CIconHandle smallAppIcon(AfxLoadIconForDpi(IDI_APP, SM_CXSMICON, dpi));
     if (!icon || !smallAppIcon)
         return;
     if (m_hWnd != nullptr) {

@@ -67,15 +67,6 @@ void CVolumeNotifications::Follow(const std::vector<std::string>& drives, HWND r
     m_volumes.swap(kept);
 }
 
-HANDLE CVolumeNotifications::Registered(const std::string& drive) const
-{
-    for (const auto& volume : m_volumes) {
-        if (volume->Drive() == drive)
-            return volume->Registered();
-    }
-    return nullptr;
-}
-
 CVolumeNotification* CVolumeNotifications::Find(HANDLE registered) const
 {
     if (registered == nullptr)

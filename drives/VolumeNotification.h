@@ -31,9 +31,8 @@ public:
     const std::string& Drive() const { return m_drive; }
 
     // The handle the notifications name, as registered; nullptr without a registration. It
-    // still names the registration after the handle itself was let go (IsOpen is then FALSE).
+    // still names the registration after the handle itself was let go.
     HANDLE Registered() const { return m_registered; }
-    bool IsOpen() const { return m_volume.IsValid(); }
 
     // Opens and registers again, unless the handle is open.
     void Open();
@@ -68,9 +67,6 @@ public:
     // checked before it is used: an event that names no handle of Vexa's, has a wrong size or
     // device type, or carries another event does nothing.
     std::string OnDeviceChange(WPARAM event, LPARAM data);
-
-    // The handle registered for drive ("D:"), or nullptr.
-    HANDLE Registered(const std::string& drive) const;
 
 private:
     CVolumeNotification* Find(HANDLE registered) const;

@@ -1,6 +1,7 @@
 #include "DisplayScale.h"
 
 #include "SystemFunction.h"
+#include "WinApp.h"
 
 namespace {
 
@@ -30,4 +31,11 @@ int AfxGetSystemMetricForDpi(int index, UINT dpi)
     static const auto getMetricForDpi = AfxFindSystemFunction<GetSystemMetricsForDpiFunction>(
         "user32.dll", "GetSystemMetricsForDpi");
     return getMetricForDpi != nullptr ? getMetricForDpi(index, dpi) : ::GetSystemMetrics(index);
+}
+
+HICON AfxLoadIconForDpi(UINT id, int metric, UINT dpi)
+{
+    const int size = AfxGetSystemMetricForDpi(metric, dpi);
+    return static_cast<HICON>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                           size, size, LR_DEFAULTCOLOR));
 }

@@ -10,3 +10,8 @@ UINT AfxGetWindowDpi(HWND window);
 
 // A system metric (SM_CXSMICON, ...) at a scale. Refer to GetSystemMetricsForDpi.
 int AfxGetSystemMetricForDpi(int index, UINT dpi);
+
+// Icon id of the program's resources at the size the metric (SM_CXICON, SM_CXSMICON) has at a
+// scale, the image drawn for that size where the resource has one; the caller destroys it.
+// Refer to LoadImageA.
+HICON AfxLoadIconForDpi(UINT id, int metric, UINT dpi);

@@ -2,8 +2,9 @@
 
 #include "TaskbarTheme.h"
 #include "framework/DisplayScale.h"
-#include "framework/WinApp.h"
 #include "res/resource.h"
+
+#include <utility>
 
 bool CTrayPicture::Load(UINT dpi, CIconHandle* replaced)
 {
@@ -18,11 +19,7 @@ bool CTrayPicture::FollowTheme(CIconHandle* replaced)
 
 bool CTrayPicture::LoadFor(bool light, UINT dpi, CIconHandle* replaced)
 {
-    // The image drawn for the size, where the resource has one. Refer to LoadImageA.
-    const int size = AfxGetSystemMetricForDpi(SM_CXSMICON, dpi);
-    CIconHandle icon(static_cast<HICON>(
-        ::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(light ? IDI_TRAY_LIGHT : IDI_TRAY),
-                     IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    CIconHandle icon(AfxLoadIconForDpi(light ? IDI_TRAY_LIGHT : IDI_TRAY, SM_CXSMICON, dpi));
     if (!icon)
         return false;
     *replaced = std::move(m_icon);

@@ -237,7 +237,8 @@ bool CaptureBalloon(HWND balloon, const std::string& path)
     ::GetWindowRect(balloon, &area);
     RECT tray = {};
     HWND trayWindow = ::FindWindowA("Shell_TrayWnd", nullptr);
-    if (trayWindow != nullptr && ::IsWindowVisible(trayWindow) && ::GetWindowRect(trayWindow, &tray))
+    if (trayWindow != nullptr && ::IsWindowVisible(trayWindow) &&
+        ::GetWindowRect(trayWindow, &tray))
         ::UnionRect(&area, &area, &tray);
     ::InflateRect(&area, 12, 12);
     const RECT screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};

@@ -3,10 +3,14 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "TrayMenuItems.h"
 #include "app/LockerApp.h"
 #include "app/SettingsDlg.h"
+#include "tray/SystemTray.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 // The message the tray icon's window receives from the shell: registered by its name, which
 // any program can ask for.
@@ -48,6 +52,29 @@ protected:
         dlg = nullptr;
         theApp.m_pMainWnd = nullptr;
         PumpMessages();
+    }
+
+    // A right click on the tray icon, as the shell reports it: the menu opens with its entry
+    // texts, until the test closes it (CloseNextMenuOnOpen).
+    void RightClickTrayIcon()
+    {
+        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
+    }
+
+    // Every item of the tray menu as the user sees it when it opens; the test closes it at once.
+    MenuItems ShownMenu()
+    {
+        CloseNextMenuOnOpen();
+        RightClickTrayIcon();
+        return ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
+    }
+
+    // The items above the first separator, as the user sees them when the menu opens.
+    MenuItems ShownDriveItems()
+    {
+        MenuItems items = ShownMenu();
+        items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
+        return items;
     }
 
     CSettingsDlg* dlg = nullptr;

@@ -124,7 +124,8 @@ TEST_F(SettingsDialogAtEveryScale, TheIconsAreLoadedAtTheSizesOfTheScale)
     const int small = ::GetSystemMetrics(SM_CXSMICON);
     HICON shown = nullptr; // the last picture the shell was handed for the tray icon
     for (const ShellRequest& request : shell.requests) {
-        if (request.message == NIM_ADD || (request.message == NIM_MODIFY && (request.flags & NIF_ICON) != 0))
+        if (request.message == NIM_ADD ||
+            (request.message == NIM_MODIFY && (request.flags & NIF_ICON) != 0))
             shown = request.icon;
     }
     ASSERT_NE(nullptr, shown);

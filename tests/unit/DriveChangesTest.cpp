@@ -38,21 +38,6 @@ protected:
         return names;
     }
 
-    void RightClick()
-    {
-        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
-    }
-
-    // The items above the first separator, as the user sees them when the menu opens.
-    MenuItems ShownDriveItems()
-    {
-        CloseNextMenuOnOpen();
-        RightClick();
-        MenuItems items = ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
-        items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
-        return items;
-    }
-
     // The balloons the tray icon asked the shell for.
     std::vector<ShellRequest> Balloons() const { return shell.Modifications(NIF_INFO); }
 
@@ -252,7 +237,7 @@ TEST_F(DriveChangesTest, AChangeWhileTheMenuIsShownWaitsUntilTheMenuHasClosed)
         Command(ID_DRIVE_FIRST + 2); // the third drive's command: no drive has it yet
     });
     drives.Forget();
-    RightClick();
+    RightClickTrayIcon();
 
     EXPECT_EQ(9, itemsWhileShown) << "two drive items and the seven of the template";
     EXPECT_TRUE(drives.requests.empty());

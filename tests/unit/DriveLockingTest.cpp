@@ -22,10 +22,8 @@ protected:
     // What the user sees on the two drive items when the menu next opens.
     Texts ShownDriveItems()
     {
-        CloseNextMenuOnOpen();
-        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
-        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
-        return {MenuItemText(popup, 0), MenuItemText(popup, 1)};
+        const MenuItems items = ShownMenu();
+        return {items.at(0).text, items.at(1).text};
     }
 
     static RegistryValue Stored(const char* drive) { return ReadRegistryValue(kProgramKey, drive); }

@@ -27,7 +27,7 @@ void RightClick(CSettingsDlg* dlg)
 }
 
 // The two drive items as the user sees them when the menu opens.
-std::vector<std::string> ShownDriveItems(CSettingsDlg* dlg)
+std::vector<std::string> ShownDriveTexts(CSettingsDlg* dlg)
 {
     RightClick(dlg);
     return {MenuItemText(Popup(dlg), 0), MenuItemText(Popup(dlg), 1)};
@@ -80,7 +80,7 @@ TEST_F(DriveTableTest, DriveItemsComeFirstInDriveOrderAboveTheTemplatesItems)
     EXPECT_EQ(DriveItems({"D:\\", "E:\\"}) + CommandItems(), ItemsOf(popup));
 
     // Opened, the drive items show what choosing them does and keep their commands.
-    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
     EXPECT_EQ(static_cast<UINT>(ID_DRIVE_FIRST), ::GetMenuItemID(popup, 0));
     EXPECT_EQ(static_cast<UINT>(ID_DRIVE_FIRST + 1), ::GetMenuItemID(popup, 1));
     EXPECT_EQ(9, ::GetMenuItemCount(popup));
@@ -93,7 +93,7 @@ TEST_F(DriveTableTest, RefusedLockIsReportedWithDriveAndCodeAndChangesNothing)
     EXPECT_EQ(AppName(), catcher.boxes[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), catcher.boxes[0].icon);
 
-    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
     EXPECT_FALSE(RegistryKeyExists(kProgramKey));
 
     // Both commands for all drives report every drive, in order, and change nothing either.
@@ -103,7 +103,7 @@ TEST_F(DriveTableTest, RefusedLockIsReportedWithDriveAndCodeAndChangesNothing)
     EXPECT_EQ((Messages{FailureText("D:", 50), FailureText("E:", 50), FailureText("D:", 50),
                         FailureText("E:", 50)}),
               BoxTexts());
-    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
     EXPECT_FALSE(RegistryKeyExists(kProgramKey));
 }
 
@@ -114,7 +114,7 @@ TEST_F(DriveTableTest, RememberedLockIsReappliedAtStartWithoutAMessage)
     StartDialog();
 
     EXPECT_EQ(Messages{}, BoxTexts());
-    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
     // The refusal at start loses nothing: the lock is still remembered for the next start.
     const RegistryValue stored = ReadRegistryValue(kProgramKey, "D:");
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
@@ -124,7 +124,7 @@ TEST_F(DriveTableTest, RememberedLockIsReappliedAtStartWithoutAMessage)
     // The item of a drive believed locked unlocks it.
     Command(dlg, ID_DRIVE_FIRST);
     EXPECT_EQ(Messages{FailureText("D:", 50)}, BoxTexts());
-    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems(dlg));
+    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
     EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword());
 }
 

@@ -86,14 +86,6 @@ protected:
         ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area));
     }
 
-    // Every item of the tray menu as the user sees it when it opens.
-    MenuItems ShownMenu()
-    {
-        CloseNextMenuOnOpen();
-        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
-        return ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
-    }
-
     PolicyKeys keys;
     FakeDrives drives;
 };

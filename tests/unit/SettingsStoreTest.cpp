@@ -9,7 +9,6 @@
 
 #include <sddl.h>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -36,16 +35,6 @@ protected:
         dlg->WriteOptions();
         return {ReadRegistryValue(kProgramKey, "StartOnBoot").AsDword(),
                 ReadRegistryValue(kProgramKey, "LockOnStart").AsDword()};
-    }
-
-    // The drive items' texts as the user sees them when the tray menu opens.
-    MenuItems ShownDriveItems()
-    {
-        CloseNextMenuOnOpen();
-        ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
-        MenuItems items = ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0));
-        items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
-        return items;
     }
 };
 
