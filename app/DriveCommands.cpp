@@ -5,7 +5,9 @@
 // balloon that explains a press on a locked drive's eject button.
 #include "SettingsDlg.h"
 
+#include "framework/LoadString.h"
 #include "framework/MessageBox.h"
+#include "framework/WideString.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
@@ -86,15 +88,13 @@ void CSettingsDlg::ShowDriveLocks(const DriveLockOutcome& outcome)
     // The refusals carry their drives' names: a drive change while a message is up cannot make
     // a later message name another drive.
     for (const DriveRefusal& refusal : outcome.refusals) {
-        char text[1025]; // wsprintfA writes at most 1024 characters and the terminator
-        ::wsprintfA(text, "Failed to lock/unlock drive %s\nError code: %d", refusal.drive.c_str(),
-                    static_cast<int>(refusal.error));
-        AfxMessageBox(text);
+        AfxMessageBox(AfxFormatString(IDS_DRIVE_REFUSED, refusal.drive.c_str(),
+                                      static_cast<int>(refusal.error)));
     }
     if (!outcome.quietFailures.empty() && m_pTray != nullptr)
-        m_pTray->ShowBalloon("Vexa: eject button not locked", outcome.quietFailures.c_str());
+        m_pTray->ShowBalloon(AfxLoadString(IDS_NOT_LOCKED_TITLE), outcome.quietFailures);
     if (!outcome.notice.title.empty() && m_pTray != nullptr)
-        m_pTray->ShowBalloon(outcome.notice.title.c_str(), outcome.notice.text.c_str(), NIIF_INFO);
+        m_pTray->ShowBalloon(outcome.notice.title, outcome.notice.text, NIIF_INFO);
     if (outcome.policiesApplied) {
         LoadSettings();
         EnforceAutostart();
@@ -120,8 +120,9 @@ void CSettingsDlg::RebuildDriveItems()
         // The item shows the root until the tray icon writes the entry text over it, each time
         // the menu opens.
         if (popup != nullptr &&
-            ::InsertMenuA(popup, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
-                          static_cast<UINT_PTR>(ID_DRIVE_FIRST + i), (m_driveNames[i] + "\\").c_str()))
+            ::InsertMenuW(popup, static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
+                          static_cast<UINT_PTR>(ID_DRIVE_FIRST + i),
+                          AfxWiden(m_driveNames[i] + "\\").c_str()))
             m_driveItems = i + 1;
     }
 }
@@ -144,8 +145,8 @@ void CSettingsDlg::ShowDriveEntries()
     const bool managed = m_locks.AdministratorManaged();
     const bool shown = ::GetMenuState(popup, ID_TRAY_POLICYNOTE, MF_BYCOMMAND) != static_cast<UINT>(-1);
     if (managed && !shown)
-        ::InsertMenuA(popup, static_cast<UINT>(m_driveItems), MF_BYPOSITION | MF_STRING | MF_GRAYED,
-                      ID_TRAY_POLICYNOTE, "Drive locks are managed by your administrator");
+        ::InsertMenuW(popup, static_cast<UINT>(m_driveItems), MF_BYPOSITION | MF_STRING | MF_GRAYED,
+                      ID_TRAY_POLICYNOTE, AfxWiden(AfxLoadString(IDS_POLICY_NOTE)).c_str());
     else if (!managed && shown)
         ::DeleteMenu(popup, ID_TRAY_POLICYNOTE, MF_BYCOMMAND);
 }

@@ -1,7 +1,11 @@
 #include "LockerApp.h"
 
 #include "SettingsDlg.h"
+#include "UiLanguage.h"
+#include "framework/LoadString.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceLanguage.h"
+#include "res/resource.h"
 
 #include <utility>
 
@@ -9,11 +13,13 @@ CLockerApp theApp;
 
 BOOL CLockerApp::InitInstance()
 {
+    AfxSetResourceLanguage(ChooseUiLanguage(PreferredUiLanguages()));
+
     // A running instance keeps its settings dialog, hidden, under this title. The window alone
     // cannot settle two starts at the same moment (neither finds the other's dialog yet), so
     // the named mutex decides between them.
     if (::FindWindowA("#32770", "Vexa Settings") != nullptr || !ClaimSingleInstance()) {
-        AfxMessageBox("Another instance of Vexa is already running.");
+        AfxMessageBox(AfxLoadString(IDS_ALREADY_RUNNING));
         return FALSE;
     }
 

@@ -2,6 +2,8 @@
 
 #include "framework/DataExchange.h"
 #include "framework/DisplayScale.h"
+#include "framework/LoadString.h"
+#include "framework/WideString.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
@@ -77,7 +79,7 @@ void CSettingsDlg::OnDialogWindowCreated()
     // program handles its first message; a click on the icon meanwhile waits in the queue.
     m_trayMessage = ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
     m_pTray = std::make_unique<CSystemTray>();
-    m_pTray->Install(nullptr, m_trayMessage, "Vexa (right-click to use)", nullptr, IDR_TRAYMENU);
+    m_pTray->Install(nullptr, m_trayMessage, AfxLoadString(IDS_TRAY_TIP), nullptr, IDR_TRAYMENU);
     m_pTray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
 }
 
@@ -89,11 +91,10 @@ BOOL CSettingsDlg::OnInitDialog()
 
     // "About Vexa..." in the system menu; it has no action of its own.
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
-    char aboutText[64] = "";
-    ::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, aboutText, sizeof(aboutText));
-    if (systemMenu != nullptr && aboutText[0] != '\0') {
-        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+    const std::string aboutText = AfxLoadString(IDS_ABOUTBOX);
+    if (systemMenu != nullptr && !aboutText.empty()) {
+        ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, AfxWiden(aboutText).c_str());
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
@@ -168,7 +169,7 @@ void CSettingsDlg::SetUpHomePageLink()
     m_link.SetLinkTarget("https://www.brindle.example/vexa/");
     m_link.ChangeLinkStyle(0, CHyperLink::LKS_OPENONPRESS | CHyperLink::LKS_NOCURSORLOAD, TRUE);
     CHyperLink::SetLinkColours(0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000); // blue in every state
-    m_link.SetHintText("Visit program's homepage");
+    m_link.SetHintText(AfxLoadString(IDS_LINK_HINT));
 }
 
 void CSettingsDlg::LoadSettings()
@@ -213,9 +214,9 @@ void CSettingsDlg::EnforceAutostart()
 
 LRESULT CSettingsDlg::OnSettingChange(WPARAM action, LPARAM area)
 {
-    const char* changed = reinterpret_cast<const char*>(area);
+    const wchar_t* changed = reinterpret_cast<const wchar_t*>(area);
     // Group Policy tells every top-level window when it has applied new policies.
-    if (changed != nullptr && ::lstrcmpiA(changed, "Policy") == 0)
+    if (changed != nullptr && ::lstrcmpiW(changed, L"Policy") == 0)
         ShowDriveLocks(m_locks.PoliciesChanged(IsMenuShown()));
     if (m_pTray != nullptr)
         m_pTray->OnSettingChange(changed);

@@ -1,5 +1,8 @@
 #include "DriveLocks.h"
 
+#include "framework/LoadString.h"
+#include "res/resource.h"
+
 #include <algorithm>
 
 namespace {
@@ -122,14 +125,11 @@ DriveLockOutcome CDriveLocks::EjectPressed(const std::string& drive, DWORD tick,
         return outcome;
     m_noticeDrive = drive;
     m_noticeTick = tick;
-    outcome.notice.title = "Drive " + drive + " is locked";
+    outcome.notice.title = AfxFormatString(IDS_EJECT_TITLE, drive.c_str());
     if (m_policies.lockAllDrives == PolicyValue::On)
-        outcome.notice.text = "An administrator has locked drive " + drive +
-                              ". Its eject button does not work.";
+        outcome.notice.text = AfxFormatString(IDS_EJECT_TEXT_ENFORCED, drive.c_str());
     else
-        outcome.notice.text = "Vexa keeps the eject button of drive " + drive +
-                              " from working. To open it, choose \"Unlock drive " + drive +
-                              "\" in Vexa's menu.";
+        outcome.notice.text = AfxFormatString(IDS_EJECT_TEXT, drive.c_str(), drive.c_str());
     return outcome;
 }
 
@@ -181,12 +181,10 @@ void CDriveLocks::ApplyQuietly(const std::vector<int>& indices, DriveLockOutcome
         const DWORD error = ::GetLastError();
         if (wanted == 0)
             continue;
-        char line[96];
-        ::wsprintfA(line, "Drive %s could not be locked (error code %d).",
-                    m_table.Names()[i].c_str(), static_cast<int>(error));
         if (!outcome->quietFailures.empty())
             outcome->quietFailures += "\n";
-        outcome->quietFailures += line;
+        outcome->quietFailures += AfxFormatString(IDS_NOT_LOCKED_LINE, m_table.Names()[i].c_str(),
+                                                  static_cast<int>(error));
         // The warning takes the place of an eject notice on screen.
         m_noticeDrive.clear();
     }

@@ -1,12 +1,15 @@
 #include "DriveTable.h"
 
 #include "MediaLock.h"
+#include "framework/LoadString.h"
+#include "res/resource.h"
 
 #include <cstring>
 
 std::string CDriveTable::EntryText(int index) const
 {
-    return (m_locked[index] != 0 ? "Unlock drive " : "Lock drive ") + m_names[index];
+    return AfxFormatString(m_locked[index] != 0 ? IDS_UNLOCK_DRIVE : IDS_LOCK_DRIVE,
+                           m_names[index].c_str());
 }
 
 int CDriveTable::Add(const std::string& name)

@@ -30,6 +30,20 @@ CRegKey OpenPolicyKey(HKEY root)
     return key;
 }
 
+// A language identifier as one key sets it; 0 for none.
+DWORD ReadLanguage(const CRegKey& key)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD type = REG_NONE;
+    if (!key ||
+        ::RegQueryValueExA(key.Get(), kPolicyLanguage, nullptr, &type,
+                           reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value) || value > 0xFFFF)
+        return 0;
+    return value;
+}
+
 PolicyValue MachineFirst(const CRegKey& machine, const CRegKey& user, const char* name)
 {
     const PolicyValue value = ReadValue(machine, name);
@@ -47,4 +61,10 @@ Policies ReadPolicies()
     policies.runAtStartup = MachineFirst(machine, user, kPolicyRunAtStartup);
     policies.ejectNotice = MachineFirst(machine, user, kPolicyEjectNotice);
     return policies;
+}
+
+DWORD ReadLanguagePolicy()
+{
+    const DWORD machine = ReadLanguage(OpenPolicyKey(HKEY_LOCAL_MACHINE));
+    return machine != 0 ? machine : ReadLanguage(OpenPolicyKey(HKEY_CURRENT_USER));
 }

@@ -4,6 +4,8 @@
 // configured: the user decides.
 #pragma once
 
+#include <windows.h>
+
 // One enforced setting: not configured, or the value it is fixed to.
 enum class PolicyValue { NotConfigured, Off, On };
 
@@ -22,6 +24,10 @@ struct Policies {
 
 // The policies in force now. Refer to RegOpenKeyExA and RegQueryValueExA.
 Policies ReadPolicies();
+
+// The language identifier an administrator fixes for Vexa's user interface; 0 when none is
+// fixed. A value that is not a REG_DWORD, or is 0 or above 0xFFFF, counts as none.
+DWORD ReadLanguagePolicy();
 
 // TRUE while an administrator fixes the autostart option: the user cannot change it.
 inline bool AutostartFixed(const Policies& policies)

@@ -11,3 +11,6 @@ constexpr const char kPolicyRunAtStartup[] = "RunAtStartup";
 // REG_DWORD: 0 keeps Vexa from explaining a press on a locked drive's eject button; 1, or no
 // value, lets it.
 constexpr const char kPolicyEjectNotice[] = "EjectNotice";
+// REG_DWORD: a language identifier (1031 for German, ...) that Vexa's menu, window and messages
+// are shown in, whatever the user's display language. Read once, at start.
+constexpr const char kPolicyLanguage[] = "Language";

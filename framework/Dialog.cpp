@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "DataExchange.h"
+#include "ResourceLanguage.h"
 #include "WinApp.h"
 
 const MessageMapEntry CDialog::messageEntries[] = {
@@ -14,9 +15,16 @@ CDialog::CDialog(UINT, CWnd*) {}
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
 {
+    // The template in the program's language; the wide call makes a window of UTF-16 texts,
+    // which show every language whatever the system's ANSI code page.
+    const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(
+        AfxLockResource(AfxFindResource(MAKEINTRESOURCEW(5) /* RT_DIALOG */, templateId), nullptr));
+    if (dialogTemplate == nullptr)
+        return FALSE;
     s_pWndInit = this;
-    HWND hwnd = ::CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId),
-                                     parent != nullptr ? parent->m_hWnd : nullptr, AfxDlgProc, 0);
+    HWND hwnd = ::CreateDialogIndirectParamW(AfxGetInstanceHandle(), dialogTemplate,
+                                             parent != nullptr ? parent->m_hWnd : nullptr,
+                                             AfxDlgProc, 0);
     s_pWndInit = nullptr;
     if (m_initFailure) {
         // A dialog that could not initialise is of no use: the caller's object goes away, and
@@ -51,7 +59,7 @@ BOOL CDialog::PreTranslateMessage(MSG* msg)
         return FALSE;
     if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))
         return FALSE;
-    return ::IsDialogMessageA(m_hWnd, msg);
+    return ::IsDialogMessageW(m_hWnd, msg);
 }
 
 INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM)
@@ -65,7 +73,7 @@ INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM)
         CWnd::s_pWndInit = nullptr;
         wnd->Attach(hwnd);
         wnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
         // Called from inside the dialog manager, which no exception may cross: Create throws it
         // again once the dialog manager has returned.
         CDialog* dialog = static_cast<CDialog*>(wnd);

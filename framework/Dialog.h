@@ -15,7 +15,8 @@ public:
 
     // Creates the dialog window from the template. An exception of OnDialogWindowCreated or
     // OnInitDialog comes out of here, once the dialog manager has returned; the window then
-    // still exists, and goes with the object. Refer to CreateDialogParamA.
+    // still exists, and goes with the object. The template is the one in the program's language
+    // (ResourceLanguage.h). Refer to CreateDialogIndirectParamW.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
     // Ends the dialog; a modeless dialog is hidden, not destroyed. Refer to EndDialog.

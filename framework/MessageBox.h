@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
-// Shows the box and returns the button pressed. The text is in the ANSI code page.
-// Refer to MessageBoxW.
-int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+#include <string>
+
+// Shows the box and returns the button pressed. The text is UTF-8. Refer to MessageBoxW.
+int AfxMessageBox(const std::string& text, UINT type = MB_OK, UINT helpId = 0);

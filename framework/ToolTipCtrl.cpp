@@ -1,5 +1,6 @@
 #include "ToolTipCtrl.h"
 
+#include "WideString.h"
 #include "WinApp.h"
 
 #include <commctrl.h>
@@ -8,7 +9,7 @@ BOOL CToolTipCtrl::Create(HWND owner, DWORD style)
 {
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&classes);
-    m_window.Reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style,
+    m_window.Reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                      owner, nullptr, AfxGetInstanceHandle(), nullptr));
     return m_window.IsValid();
@@ -16,35 +17,37 @@ BOOL CToolTipCtrl::Create(HWND owner, DWORD style)
 
 namespace {
 
-TOOLINFOA MakeToolInfo(HWND window, UINT_PTR toolId, const char* text)
+TOOLINFOW MakeToolInfo(HWND window, UINT_PTR toolId, const CWideString& text)
 {
-    TOOLINFOA info = {};
+    TOOLINFOW info = {};
     info.cbSize = sizeof(info);
     info.hwnd = window;
     info.uId = toolId;
     info.hinst = AfxGetInstanceHandle();
-    info.lpszText = const_cast<char*>(text); // the tooltip copies the text
+    info.lpszText = const_cast<wchar_t*>(text.c_str()); // the tooltip copies the text
     return info;
 }
 
 } // namespace
 
-BOOL CToolTipCtrl::AddTool(HWND window, const char* text, const RECT& rect, UINT_PTR toolId)
+BOOL CToolTipCtrl::AddTool(HWND window, const std::string& text, const RECT& rect, UINT_PTR toolId)
 {
-    TOOLINFOA info = MakeToolInfo(window, toolId, text);
+    const CWideString wideText = AfxWiden(text);
+    TOOLINFOW info = MakeToolInfo(window, toolId, wideText);
     info.rect = rect;
     return static_cast<BOOL>(
-        ::SendMessageA(m_window.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+        ::SendMessageW(m_window.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
 }
 
-void CToolTipCtrl::UpdateTipText(const char* text, HWND window, UINT_PTR toolId)
+void CToolTipCtrl::UpdateTipText(const std::string& text, HWND window, UINT_PTR toolId)
 {
-    TOOLINFOA info = MakeToolInfo(window, toolId, text);
-    ::SendMessageA(m_window.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    const CWideString wideText = AfxWiden(text);
+    TOOLINFOW info = MakeToolInfo(window, toolId, wideText);
+    ::SendMessageW(m_window.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void CToolTipCtrl::RelayEvent(MSG* msg)
 {
     if (m_window.IsValid())
-        ::SendMessageA(m_window.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+        ::SendMessageW(m_window.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
 }

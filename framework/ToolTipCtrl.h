@@ -5,20 +5,22 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CToolTipCtrl {
 public:
     // The tooltip window, still owned here; nullptr when there is none.
     HWND GetSafeHwnd() const { return m_window.Get(); }
 
-    // Creates the tooltip window, owned by the given window. Refer to CreateWindowExA with
-    // TOOLTIPS_CLASSA.
+    // Creates the tooltip window, owned by the given window. Refer to CreateWindowExW with
+    // TOOLTIPS_CLASSW.
     BOOL Create(HWND owner, DWORD style = 0);
 
-    // Registers a tool: a rectangle of a window with its text. Refer to TTM_ADDTOOLA.
-    BOOL AddTool(HWND window, const char* text, const RECT& rect, UINT_PTR toolId);
+    // Registers a tool: a rectangle of a window with its UTF-8 text. Refer to TTM_ADDTOOLW.
+    BOOL AddTool(HWND window, const std::string& text, const RECT& rect, UINT_PTR toolId);
 
-    // Replaces the text of a tool. Refer to TTM_UPDATETIPTEXTA.
-    void UpdateTipText(const char* text, HWND window, UINT_PTR toolId);
+    // Replaces the text of a tool. Refer to TTM_UPDATETIPTEXTW.
+    void UpdateTipText(const std::string& text, HWND window, UINT_PTR toolId);
 
     // Lets the tooltip see a mouse message of a tool's window. Refer to TTM_RELAYEVENT.
     void RelayEvent(MSG* msg);

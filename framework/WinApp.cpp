@@ -6,7 +6,7 @@
 
 #include <vector>
 
-BOOL(WINAPI* g_pfnGetMessage)(LPMSG, HWND, UINT, UINT) = ::GetMessageA;
+BOOL(WINAPI* g_pfnGetMessage)(LPMSG, HWND, UINT, UINT) = ::GetMessageW;
 
 namespace {
 
@@ -83,7 +83,7 @@ int CWinApp::Run()
             break;
         if (!PreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     return ExitInstance();

@@ -1,12 +1,13 @@
 #include "Wnd.h"
 
 #include "ExceptionReport.h"
+#include "WideString.h"
 #include "WinApp.h"
 
 namespace {
 
 // The window property that links a window to its object.
-const char kObjectProperty[] = "Vexa.CWnd";
+const wchar_t kObjectProperty[] = L"Vexa.CWnd";
 
 } // namespace
 
@@ -29,13 +30,13 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 {
     if (hwnd == nullptr)
         return nullptr;
-    return static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty));
+    return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProperty));
 }
 
 void CWnd::Attach(HWND hwnd)
 {
     m_hWnd = hwnd;
-    ::SetPropA(hwnd, kObjectProperty, this);
+    ::SetPropW(hwnd, kObjectProperty, this);
 }
 
 void CWnd::Detach()
@@ -43,9 +44,9 @@ void CWnd::Detach()
     if (m_hWnd == nullptr)
         return;
     if (m_pfnSuper != nullptr &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == AfxWndProc)
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    ::RemovePropA(m_hWnd, kObjectProperty);
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) == AfxWndProc)
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    ::RemovePropW(m_hWnd, kObjectProperty);
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
 }
@@ -54,8 +55,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
                     int x, int y, int width, int height, HWND parent, HMENU menu, void* param)
 {
     s_pWndInit = this;
-    HWND hwnd = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height,
-                                  parent, menu, AfxGetInstanceHandle(), param);
+    const CWideString wideClass = AfxWiden(className != nullptr ? className : "");
+    const CWideString wideName = AfxWiden(windowName != nullptr ? windowName : "");
+    HWND hwnd = ::CreateWindowExW(exStyle, wideClass.c_str(), wideName.c_str(), style, x, y,
+                                  width, height, parent, menu, AfxGetInstanceHandle(), param);
     s_pWndInit = nullptr;
     return hwnd != nullptr;
 }
@@ -67,7 +70,7 @@ BOOL CWnd::SubclassWindow(HWND hwnd)
     Attach(hwnd);
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
     return TRUE;
 }
 
@@ -141,8 +144,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result)
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (m_pfnSuper != nullptr)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wparam, lparam);
-    return ::DefWindowProcA(m_hWnd, message, wparam, lparam);
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wparam, lparam);
+    return ::DefWindowProcW(m_hWnd, message, wparam, lparam);
 }
 
 LRESULT CWnd::Default()
@@ -174,7 +177,7 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
         wnd->Attach(hwnd);
     }
     if (wnd == nullptr)
-        return ::DefWindowProcA(hwnd, message, wparam, lparam);
+        return ::DefWindowProcW(hwnd, message, wparam, lparam);
 
     // An exception must not cross the platform's frames: report it and go on, as the message
     // was handled.

@@ -1,7 +1,7 @@
 // CWnd: a C++ object attached to one window handle. Messages reach the object through its
 // class's message map (MessageMap.h) and a few virtual operations; anything the object does not
 // handle goes to the window's previous procedure (for subclassed controls and dialogs) or to
-// DefWindowProcA.
+// DefWindowProcW. Every window is a wide one: its texts are UTF-16.
 #pragma once
 
 #include "MessageMap.h"
@@ -24,7 +24,7 @@ public:
     // The object attached to a window, or nullptr for windows Vexa has not attached.
     static CWnd* FromHandlePermanent(HWND hwnd);
 
-    // Creates a window whose messages go to this object. Refer to CreateWindowExA.
+    // Creates a window whose messages go to this object. The names are UTF-8. Refer to CreateWindowExW.
     BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
                   int y, int width, int height, HWND parent, HMENU menu, void* param = nullptr);
 
@@ -37,10 +37,10 @@ public:
     // Refer to ShowWindow.
     BOOL ShowWindow(int cmdShow) { return ::ShowWindow(m_hWnd, cmdShow); }
 
-    // Refer to SendMessageA.
+    // Refer to SendMessageW.
     LRESULT SendMessage(UINT message, WPARAM wparam = 0, LPARAM lparam = 0)
     {
-        return ::SendMessageA(m_hWnd, message, wparam, lparam);
+        return ::SendMessageW(m_hWnd, message, wparam, lparam);
     }
 
     // Called by the message loop before a message for this window or a child is dispatched;

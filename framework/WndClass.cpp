@@ -1,5 +1,6 @@
 #include "WndClass.h"
 
+#include "WideString.h"
 #include "WinApp.h"
 #include "Wnd.h"
 
@@ -10,18 +11,19 @@ std::string AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
     ::wsprintfA(name, "Vexa:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()),
                 classStyle, static_cast<void*>(cursor), static_cast<void*>(background),
                 static_cast<void*>(icon));
-    WNDCLASSA existing;
-    if (::GetClassInfoA(AfxGetInstanceHandle(), name, &existing))
+    const CWideString wideName = AfxWiden(name);
+    WNDCLASSW existing;
+    if (::GetClassInfoW(AfxGetInstanceHandle(), wideName.c_str(), &existing))
         return name;
 
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.style = classStyle;
     wc.lpfnWndProc = AfxWndProc;
     wc.hInstance = AfxGetInstanceHandle();
     wc.hIcon = icon;
     wc.hCursor = cursor;
     wc.hbrBackground = background;
-    wc.lpszClassName = name;
-    ::RegisterClassA(&wc);
+    wc.lpszClassName = wideName.c_str();
+    ::RegisterClassW(&wc);
     return name;
 }

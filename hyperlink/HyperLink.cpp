@@ -2,8 +2,10 @@
 
 #include "OpenLink.h"
 #include "framework/UniqueHandle.h"
+#include "framework/WideString.h"
 
 #include <utility>
+#include <vector>
 
 int (*g_pfnOpenLinkTarget)(const char* target, int showCommand) = OpenLinkTarget;
 
@@ -33,14 +35,13 @@ const MessageMap CHyperLink::messageMap = DefineMessageMap(&CStatic::messageMap,
 
 namespace {
 
-// The text of a window, of any length.
-std::string TextOf(HWND window)
+// The text of a window, of any length, in UTF-16.
+CWideString WideTextOf(HWND window)
 {
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-    const int copied = ::GetWindowTextA(window, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
+    const int length = ::GetWindowTextLengthW(window);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    return CWideString(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
 }
 
 // The attributes of a font; FALSE (and nothing read) when the handle is no font.
@@ -86,11 +87,11 @@ void CHyperLink::SetLinkTarget(std::string target)
         return;
     ShowWindow(SW_HIDE);
     FitToText();
-    m_hint.UpdateTipText(m_strTarget.c_str(), m_hWnd, 1);
+    m_hint.UpdateTipText(m_strTarget, m_hWnd, 1);
     ShowWindow(SW_SHOW);
 }
 
-void CHyperLink::SetHintText(const char* hint)
+void CHyperLink::SetHintText(const std::string& hint)
 {
     if (m_hWnd == nullptr)
         return;
@@ -135,9 +136,12 @@ void CHyperLink::PreSubclassWindow()
 {
     // The target and the displayed text stand in for each other when one is missing.
     if (m_strTarget.empty())
-        m_strTarget = TextOf(m_hWnd);
-    if (::GetWindowTextLengthA(m_hWnd) == 0)
-        ::SetWindowTextA(m_hWnd, m_strTarget.c_str());
+    {
+        const CWideString text = WideTextOf(m_hWnd);
+        m_strTarget = AfxNarrow(text.c_str(), text.size());
+    }
+    if (::GetWindowTextLengthW(m_hWnd) == 0)
+        ::SetWindowTextW(m_hWnd, AfxWiden(m_strTarget).c_str());
 
     HFONT windowFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     if (windowFont != nullptr) {
@@ -156,13 +160,13 @@ void CHyperLink::PreSubclassWindow()
         LoadHandCursor();
 
     // Reachable with Tab, like the dialog's buttons.
-    ::SetWindowLongA(m_hWnd, GWL_STYLE, ::GetWindowLongA(m_hWnd, GWL_STYLE) | WS_TABSTOP);
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) | WS_TABSTOP);
 
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     // The tooltip does not subclass the control: PreTranslateMessage relays the pointer to it.
     m_hint.Create(m_hWnd);
-    m_hint.AddTool(m_hWnd, m_strTarget.c_str(), client, 1);
+    m_hint.AddTool(m_hWnd, m_strTarget, client, 1);
 
     CStatic::PreSubclassWindow();
 }
@@ -315,7 +319,7 @@ LRESULT CHyperLink::OnUpdateUiState(WPARAM, LPARAM)
 BOOL CHyperLink::ShowsFocusRectangle() const
 {
     return ::GetFocus() == m_hWnd &&
-           (::SendMessageA(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+           (::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
 }
 
 LRESULT CHyperLink::OnNcHitTest(WPARAM, LPARAM)
@@ -341,7 +345,7 @@ void CHyperLink::FitToText()
     const int frameHeight = (window.bottom - window.top) - (client.bottom - client.top);
 
     // Measured with the font the window draws with: the own font, or else the window's.
-    const std::string text = TextOf(m_hWnd);
+    const CWideString text = WideTextOf(m_hWnd);
     HFONT font = m_linkFont.GetSafeHandle() != nullptr
                      ? m_linkFont.GetSafeHandle()
                      : reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
@@ -350,12 +354,12 @@ void CHyperLink::FitToText()
     if (dc == nullptr)
         return;
     HGDIOBJ previous = font != nullptr ? ::SelectObject(dc, font) : nullptr;
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     if (previous != nullptr)
         ::SelectObject(dc, previous);
     ::ReleaseDC(m_hWnd, dc);
 
-    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
     if ((style & SS_CENTERIMAGE) != 0) {
         const int shrink = (window.bottom - window.top - extent.cy) / 2;
         ::InflateRect(&window, 0, -shrink);

@@ -36,7 +36,7 @@ public:
     void SetLinkTarget(std::string target);
 
     // Sets the tooltip's text, refits the window and shows it. Without a window, nothing happens.
-    void SetHintText(const char* hint);
+    void SetHintText(const std::string& hint);
 
     // Clears the flags of remove, then sets those of add. FALSE, with nothing changed, when the
     // two share a flag. With redraw and a window, a changed underline rebuilds the font, an

@@ -1,7 +1,9 @@
 #include "OpenLink.h"
 
+#include "framework/LoadString.h"
 #include "framework/MessageBox.h"
 #include "framework/UniqueHandle.h"
+#include "res/resource.h"
 
 #include <shellapi.h>
 
@@ -49,26 +51,24 @@ BOOL BuildBrowserCommand(const char* target, std::string& command)
 
 struct OpenFailureText {
     int code;
-    const char* text;
+    UINT text; // the string's identifier
 };
 
 // The shell's documented error codes and what they mean to the user.
 const OpenFailureText kOpenFailureTexts[] = {
-    {0, "The operating system is out\nof memory or resources."},
-    {SE_ERR_FNF, "The specified file was not found."},
-    {SE_ERR_PNF, "The specified path was not found."},
-    {SE_ERR_ACCESSDENIED, "The operating system denied\naccess to the specified file."},
-    {SE_ERR_OOM, "There was not enough memory to complete the operation."},
-    {ERROR_BAD_FORMAT, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
-    {SE_ERR_SHARE, "A sharing violation occurred. "},
-    {SE_ERR_ASSOCINCOMPLETE, "The filename association is\nincomplete or invalid."},
-    {SE_ERR_DDETIMEOUT,
-     "The DDE transaction could not\nbe completed because the request timed out."},
-    {SE_ERR_DDEFAIL, "The DDE transaction failed."},
-    {SE_ERR_DDEBUSY, "The DDE transaction could not\nbe completed because other DDE "
-                     "transactions\nwere being processed."},
-    {SE_ERR_NOASSOC, "There is no application associated\nwith the given filename extension."},
-    {SE_ERR_DLLNOTFOUND, "The specified dynamic-link library was not found."},
+    {0, IDS_LINK_OUT_OF_RESOURCES},
+    {SE_ERR_FNF, IDS_LINK_FILE_NOT_FOUND},
+    {SE_ERR_PNF, IDS_LINK_PATH_NOT_FOUND},
+    {SE_ERR_ACCESSDENIED, IDS_LINK_ACCESS_DENIED},
+    {SE_ERR_OOM, IDS_LINK_OUT_OF_MEMORY},
+    {ERROR_BAD_FORMAT, IDS_LINK_BAD_FORMAT},
+    {SE_ERR_SHARE, IDS_LINK_SHARING},
+    {SE_ERR_ASSOCINCOMPLETE, IDS_LINK_ASSOC_INCOMPLETE},
+    {SE_ERR_DDETIMEOUT, IDS_LINK_DDE_TIMEOUT},
+    {SE_ERR_DDEFAIL, IDS_LINK_DDE_FAILED},
+    {SE_ERR_DDEBUSY, IDS_LINK_DDE_BUSY},
+    {SE_ERR_NOASSOC, IDS_LINK_NO_ASSOC},
+    {SE_ERR_DLLNOTFOUND, IDS_LINK_DLL_NOT_FOUND},
 };
 
 } // namespace
@@ -119,17 +119,12 @@ LONG ReadKeyDefaultValue(HKEY root, const char* subKey, std::string& value)
 
 void ReportOpenFailure(int code)
 {
-    const char* message = nullptr;
+    std::string message;
     for (const OpenFailureText& entry : kOpenFailureTexts) {
         if (entry.code == code)
-            message = entry.text;
+            message = AfxLoadString(entry.text);
     }
-    char unknown[64]; // "Unknown Error (-2147483648) occurred." is the longest
-    if (message == nullptr) {
-        ::wsprintfA(unknown, "Unknown Error (%d) occurred.", code);
-        message = unknown;
-    }
-
-    const std::string text = std::string("Can't open link:\n\n") + message;
-    AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION, 0);
+    if (message.empty())
+        message = AfxFormatString(IDS_LINK_UNKNOWN_ERROR, code);
+    AfxMessageBox(AfxFormatString(IDS_LINK_CANT_OPEN, message.c_str()), MB_ICONEXCLAMATION, 0);
 }

@@ -2,20 +2,25 @@
 
 #include "TrayPlatform.h"
 #include "framework/DisplayScale.h"
+#include "framework/ResourceLanguage.h"
+#include "framework/WideString.h"
 #include "framework/WinApp.h"
 #include "framework/WndClass.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
-// Copies at most size - 1 characters and the terminating zero.
-void CopyCut(char* field, std::size_t size, const char* text)
+// Copies a UTF-8 text into a field of capacity UTF-16 characters, cut to fit with its
+// terminating zero; a cut never separates the two halves of a surrogate pair.
+void CopyCut(wchar_t* field, std::size_t capacity, const std::string& text)
 {
-    const std::size_t length = text != nullptr ? ::strnlen(text, size - 1) : 0;
-    if (length > 0)
-        std::memcpy(field, text, length);
-    field[length] = '\0';
+    const CWideString wide = AfxWiden(text);
+    std::size_t length = wide.size() < capacity - 1 ? wide.size() : capacity - 1;
+    if (length > 0 && length < wide.size() && IS_HIGH_SURROGATE(wide.c_str()[length - 1]))
+        --length;
+    std::wmemcpy(field, wide.c_str(), length);
+    field[length] = L'\0';
 }
 
 } // namespace
@@ -38,7 +43,8 @@ CSystemTray::~CSystemTray()
     DestroyWindow();
 }
 
-BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id)
+BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const std::string& tip, HICON icon,
+                          UINT id)
 {
     // The notification area came with version 4 of the platform.
     if (LOBYTE(LOWORD(g_trayPlatform.getVersion())) < 4) {
@@ -48,7 +54,7 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
 
     CreateEx(0, AfxRegisterWndClass(0).c_str(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
 
-    m_notifyData.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    m_notifyData.cbSize = NOTIFYICONDATAW_V2_SIZE;
     m_notifyData.hWnd = parent != nullptr && parent->m_hWnd != nullptr ? parent->m_hWnd : m_hWnd;
     m_notifyData.uID = id;
     // A shell that speaks version 4 shows the tip only when asked to.
@@ -62,12 +68,15 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const char* tip, H
         icon = m_picture.Get();
     m_notifyData.hIcon = icon;
     // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
-    CopyCut(m_notifyData.szTip, sizeof(m_notifyData.szTip), tip);
+    CopyCut(m_notifyData.szTip, ARRAYSIZE(m_notifyData.szTip), tip);
 
-    if (!m_contextMenu.Attach(::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(LOWORD(id)))))
+    // The menu in the program's language, made from its template.
+    const void* menuTemplate =
+        AfxLockResource(AfxFindResource(MAKEINTRESOURCEW(4) /* RT_MENU */, LOWORD(id)), nullptr);
+    if (menuTemplate == nullptr || !m_contextMenu.Attach(::LoadMenuIndirectW(menuTemplate)))
         return FALSE;
 
-    m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    m_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     m_iconWanted = TRUE;
     m_iconAdded = g_trayPlatform.shellNotifyIcon(NIM_ADD, &m_notifyData);
     if (m_iconAdded)
@@ -80,7 +89,7 @@ void CSystemTray::UseVersion4()
     // Version 4 tells where a menu opened by keyboard belongs (the icon, not the pointer) and
     // reports the keyboard's Enter and Space. The shell forgets it with the icon, so it is
     // asked for after every addition; a shell that refuses keeps sending version 0.
-    NOTIFYICONDATAA request = m_notifyData;
+    NOTIFYICONDATAW request = m_notifyData;
     request.uVersion = NOTIFYICON_VERSION_4;
     m_version4 = g_trayPlatform.shellNotifyIcon(NIM_SETVERSION, &request);
 }
@@ -90,29 +99,29 @@ BOOL CSystemTray::SetIcon(HICON icon)
     m_notifyData.hIcon = icon;
     if (!m_iconAdded)
         return FALSE; // the icon goes to the shell with the next addition
-    NOTIFYICONDATAA change = m_notifyData;
+    NOTIFYICONDATAW change = m_notifyData;
     change.uFlags = NIF_ICON;
     return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &change);
 }
 
-BOOL CSystemTray::ShowBalloon(const char* title, const char* text, DWORD infoIcon)
+BOOL CSystemTray::ShowBalloon(const std::string& title, const std::string& text, DWORD infoIcon)
 {
     if (!m_iconAdded)
         return FALSE;
-    NOTIFYICONDATAA balloon = m_notifyData;
+    NOTIFYICONDATAW balloon = m_notifyData;
     balloon.uFlags = NIF_INFO;
-    CopyCut(balloon.szInfoTitle, sizeof(balloon.szInfoTitle), title);
-    CopyCut(balloon.szInfo, sizeof(balloon.szInfo), text);
+    CopyCut(balloon.szInfoTitle, ARRAYSIZE(balloon.szInfoTitle), title);
+    CopyCut(balloon.szInfo, ARRAYSIZE(balloon.szInfo), text);
     balloon.dwInfoFlags = infoIcon;
     return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &balloon);
 }
 
-void CSystemTray::OnSettingChange(const char* area)
+void CSystemTray::OnSettingChange(const wchar_t* area)
 {
     // The picture replaced goes once the shell has the new one: the shell may draw the old one
     // until then.
     CIconHandle replaced;
-    if (m_ownPicture && area != nullptr && ::lstrcmpiA(area, "ImmersiveColorSet") == 0 &&
+    if (m_ownPicture && area != nullptr && ::lstrcmpiW(area, L"ImmersiveColorSet") == 0 &&
         m_picture.FollowTheme(&replaced))
         SetIcon(m_picture.Get());
 }
@@ -247,16 +256,16 @@ BOOL CSystemTray::ShowMenu(HWND owner, POINT at)
         const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
         const bool enabled = static_cast<std::size_t>(position) >= m_entryEnabled.size() ||
                              m_entryEnabled[static_cast<std::size_t>(position)] != 0;
-        ::ModifyMenuA(popup, static_cast<UINT>(position),
+        ::ModifyMenuW(popup, static_cast<UINT>(position),
                       MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id,
-                      text.c_str());
+                      AfxWiden(text).c_str());
     }
     // Without the foreground, the menu would not close when the user clicks elsewhere.
     ::SetForegroundWindow(owner);
     m_menuShown = TRUE;
     ::TrackPopupMenu(popup, 0, at.x, at.y, 0, owner, nullptr);
     m_menuShown = FALSE;
-    ::PostMessageA(owner, WM_NULL, 0, 0);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
     // A keyboard user goes on from the icon, not from wherever the focus was before.
     if (m_version4 && m_iconAdded)
         g_trayPlatform.shellNotifyIcon(NIM_SETFOCUS, &m_notifyData);
@@ -273,6 +282,6 @@ BOOL CSystemTray::RunDefaultItem(HWND owner)
             return FALSE;
         command = ::GetMenuItemID(popup, m_defaultItem);
     }
-    ::SendMessageA(owner, WM_COMMAND, command, 0);
+    ::SendMessageW(owner, WM_COMMAND, command, 0);
     return TRUE;
 }

@@ -19,19 +19,20 @@ public:
     CSystemTray();
     ~CSystemTray() override;
 
-    // Creates the hidden window, loads the menu whose identifier is the low word of id, and
-    // asks the shell to show the icon with its tip (at most 127 characters are kept). TRUE
+    // Creates the hidden window, loads the menu whose identifier is the low word of id in the
+    // program's language, and asks the shell to show the icon with its UTF-8 tip (at most 127
+    // UTF-16 characters are kept). TRUE
     // when the shell accepted the icon. The icon is the caller's, shown as it is; without one
     // the icon shows Vexa's tray picture, which follows the taskbar's theme and the scale
     // (OnSettingChange, OnScaleChange, and a shell that restarts).
-    BOOL Install(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id);
+    BOOL Install(CWnd* parent, UINT callbackMessage, const std::string& tip, HICON icon, UINT id);
 
     // Makes an item the menu's default (bold, run by a double click): a position in the
     // pop-up when byPosition is TRUE, else a command identifier. FALSE when no menu is loaded
     // yet; the item is still applied at the next opening.
     BOOL SetDefaultItem(int item, BOOL byPosition);
 
-    // Entry texts replace the texts of the pop-up's items at the same positions each time the
+    // Entry texts (UTF-8) replace the texts of the pop-up's items at the same positions each time the
     // menu opens; an empty entry leaves its item alone.
     void AddEntryText(const std::string& text);
     void SetEntryText(INT_PTR index, const std::string& text); // CInvalidArgException if out of range
@@ -50,7 +51,7 @@ public:
     // The main window's notices that may change Vexa's tray picture: a change of settings
     // (WM_SETTINGCHANGE's area: a new theme) and a new scale (dots per inch) or new icon
     // metrics. They change nothing for a caller's own icon.
-    void OnSettingChange(const char* area);
+    void OnSettingChange(const wchar_t* area);
     void OnScaleChange(UINT dpi);
 
     // The icon's callback, in either version's form: the context menu opens once per right
@@ -61,9 +62,11 @@ public:
     virtual LRESULT OnIconNotify(WPARAM wparam, LPARAM lparam);
 
     // Shows a balloon over the icon, with the warning icon or another of the shell's
-    // (NIIF_INFO, ...); at most 63 characters of title and 255 of text are kept. FALSE when
+    // (NIIF_INFO, ...); of the UTF-8 texts, at most 63 UTF-16 characters of title and 255 of
+    // text are kept. FALSE when
     // the shell holds no icon of Vexa's or refuses.
-    BOOL ShowBalloon(const char* title, const char* text, DWORD infoIcon = NIIF_WARNING);
+    BOOL ShowBalloon(const std::string& title, const std::string& text,
+                     DWORD infoIcon = NIIF_WARNING);
 
     // TRUE while the shell says a balloon of the icon's is on screen: from the shell's
     // NIN_BALLOONSHOW until it is hidden, times out or is clicked. A shell that says nothing
@@ -78,7 +81,7 @@ public:
 
 private:
     BOOL m_iconAdded;               // the shell holds the icon: destruction removes it
-    NOTIFYICONDATAA m_notifyData;   // the record handed to the shell in every request
+    NOTIFYICONDATAW m_notifyData;   // the record handed to the shell in every request
     int m_defaultItem;              // command identifier or position, per m_defaultIsPosition
     BOOL m_defaultIsPosition;
     CStringArray m_entryTexts;

@@ -1,3 +1,3 @@
 #include "TrayPlatform.h"
 
-TrayPlatform g_trayPlatform = {::GetVersion, ::Shell_NotifyIconA};
+TrayPlatform g_trayPlatform = {::GetVersion, ::Shell_NotifyIconW};

@@ -7,7 +7,7 @@
 
 struct TrayPlatform {
     DWORD(WINAPI* getVersion)();                         // GetVersion
-    BOOL(WINAPI* shellNotifyIcon)(DWORD, PNOTIFYICONDATAA); // Shell_NotifyIconA
+    BOOL(WINAPI* shellNotifyIcon)(DWORD, PNOTIFYICONDATAW); // Shell_NotifyIconW
 };
 
 extern TrayPlatform g_trayPlatform;
