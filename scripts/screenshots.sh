@@ -6,6 +6,10 @@
 #   tray-icon.png, tray-menu.png, settings.png, desktop.png          100 %, light taskbar
 #   tray-icon-150.png, tray-menu-150.png, settings-150.png, ...      150 %
 #   tray-icon-dark.png, settings-dark.png, desktop-dark.png          100 %, dark taskbar
+#   tray-menu-de.png, settings-de.png, ... and the same with -ja     German and Japanese
+#
+# Wine takes the display language from LC_ALL, and Vexa follows it; the Japanese session's
+# letters come from the font scripts/wine-env.sh puts in for Windows' Japanese one.
 #
 # The dark session darkens only what Windows darkens. With a dark taskbar (SystemUsesLightTheme
 # 0, which also makes Vexa choose its light-outlined tray picture) Windows draws the taskbar and
@@ -33,10 +37,10 @@ light_colours=(Menu "240 240 240" MenuText "0 0 0" InfoWindow "255 255 255" Info
 dark_colours=(Menu "32 32 32" MenuText "255 255 255" InfoWindow "43 43 43" InfoText "255 255 255"
   ButtonFace "240 240 240" ButtonText "0 0 0")
 
-# One session: the scale (dots per inch), the taskbar's theme (light or dark) and the suffix
-# of the pictures' names.
+# One session: the scale (dots per inch), the taskbar's theme (light or dark), the suffix of
+# the pictures' names, and the language (a locale for LC_ALL; US English unless given).
 shoot() {
-  local dpi=$1 theme=$2 suffix=$3 colours i
+  local dpi=$1 theme=$2 suffix=$3 language=${4:-en_US.UTF-8} colours i
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
     /v SystemUsesLightTheme /t REG_DWORD /d "$([ "$theme" = light ] && echo 1 || echo 0)" /f >/dev/null 2>&1
@@ -48,7 +52,7 @@ shoot() {
   vexa_restart_server
 
   # The desktop named "shell" has a taskbar with a notification area in its lower right corner.
-  wine explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &
+  LC_ALL=$language wine explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &
 
   # Wait (at most a minute) for the settings window, which Vexa creates hidden at start.
   for _ in $(seq 600); do
@@ -98,6 +102,8 @@ shoot() {
 shoot 96 light ""
 shoot 144 light -150
 shoot 96 dark -dark
+shoot 96 light -de de_DE.UTF-8
+shoot 96 light -ja ja_JP.UTF-8
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 echo "Screenshots written to $out:"

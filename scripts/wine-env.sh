@@ -65,6 +65,17 @@ vexa_link_wine_fonts() {
   done
 }
 
+# Japanese and Chinese windows name the fonts Windows has for them ("MS UI Gothic", "SimSun");
+# Wine has neither, and would draw their letters as boxes. WenQuanYi Micro Hei (fonts-wqy-microhei)
+# has the glyphs of both, at about the same size, and stands in for them in the prefix given.
+vexa_cjk_fonts() {
+  local face
+  for face in "MS UI Gothic" "SimSun"; do
+    WINEPREFIX="$1" wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v "$face" /t REG_SZ /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+  done
+}
+
 # A fresh prefix with two CD-ROM drive letters, D: and E:, backed by empty folders.
 vexa_make_prefix() {
   vexa_prefix=$(mktemp -d /tmp/vexa-wine.XXXXXX)
@@ -83,6 +94,7 @@ vexa_make_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   fi
   vexa_link_wine_fonts "$vexa_prefix"
+  vexa_cjk_fonts "$vexa_prefix"
   # Wine reads its drive types (and its list of fonts) when the prefix's server starts: restart
   # it, or D: and E: do not exist yet for the programs that follow.
   vexa_restart_server

@@ -22,6 +22,7 @@ struct DialogTemplate {
     DWORD exStyle = 0;
     RECT units = {}; // as for the items
     std::string caption;
+    std::string face; // the font's, when the template names one
     std::vector<DialogTemplateItem> items;
 };
 
@@ -85,13 +86,16 @@ inline RECT ReadUnits(Reader& reader)
 
 } // namespace dialog_template_detail
 
-// The template of the running program's dialog id; no items when it cannot be read.
-inline DialogTemplate LoadDialogTemplate(int id)
+// The template of the running program's dialog id in a language (US English unless told), with
+// no fallback to another; no items when it cannot be read.
+inline DialogTemplate LoadDialogTemplate(int id, LANGID language = MAKELANGID(LANG_ENGLISH,
+                                                                              SUBLANG_ENGLISH_US))
 {
     using dialog_template_detail::Reader;
     DialogTemplate result;
     HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    HRSRC found = ::FindResourceExW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */,
+                                    MAKEINTRESOURCEW(id), language);
     if (found == nullptr)
         return result;
     Reader reader(static_cast<const BYTE*>(::LockResource(::LoadResource(module, found))),
@@ -108,7 +112,7 @@ inline DialogTemplate LoadDialogTemplate(int id)
     result.caption = reader.TextOrOrdinal();
     if ((result.style & DS_SETFONT) != 0) {
         reader.Skip(2 * sizeof(WORD) + 2 * sizeof(BYTE)); // size, weight, italic, character set
-        reader.TextOrOrdinal();                           // face name
+        result.face = reader.TextOrOrdinal();
     }
     static const char* const kOrdinalClasses[] = {"Button", "Edit", "Static", "ListBox",
                                                   "ScrollBar", "ComboBox"};

@@ -1,8 +1,19 @@
 #include "ShellRecorder.h"
 
+#include "framework/WideString.h"
+
+#include <cwchar>
+
 namespace {
 
 ShellRecorder* g_recorder = nullptr;
+
+// A text field of the record, as UTF-8; a field without its terminating zero ends with it.
+template <std::size_t capacity>
+std::string FieldText(const wchar_t (&field)[capacity])
+{
+    return AfxNarrow(field, wcsnlen(field, capacity));
+}
 
 } // namespace
 
@@ -19,15 +30,12 @@ ShellRecorder::~ShellRecorder()
     g_recorder = nullptr;
 }
 
-BOOL WINAPI ShellRecorder::NotifyIcon(DWORD message, PNOTIFYICONDATAA data)
+BOOL WINAPI ShellRecorder::NotifyIcon(DWORD message, PNOTIFYICONDATAW data)
 {
-    ShellRequest request = {message,    data->cbSize,           data->hWnd, data->uID,
-                            data->uFlags, data->uCallbackMessage, data->hIcon,
-                            std::string(data->szTip, strnlen(data->szTip, sizeof(data->szTip))),
-                            std::string(data->szInfoTitle,
-                                        strnlen(data->szInfoTitle, sizeof(data->szInfoTitle))),
-                            std::string(data->szInfo, strnlen(data->szInfo, sizeof(data->szInfo))),
-                            data->dwInfoFlags, data->uVersion};
+    ShellRequest request = {message,      data->cbSize,           data->hWnd,
+                            data->uID,    data->uFlags,           data->uCallbackMessage,
+                            data->hIcon,  FieldText(data->szTip), FieldText(data->szInfoTitle),
+                            FieldText(data->szInfo), data->dwInfoFlags, data->uVersion};
     g_recorder->requests.push_back(request);
     if (g_recorder->refuseNext > 0) {
         --g_recorder->refuseNext;

@@ -15,7 +15,7 @@ struct ShellRequest {
     UINT flags;
     UINT callbackMessage;
     HICON icon;
-    std::string tip;
+    std::string tip; // the texts as UTF-8
     std::string infoTitle; // a balloon's title and text (NIF_INFO)
     std::string info;
     DWORD infoFlags;
@@ -36,7 +36,7 @@ public:
     DWORD version = 0;      // when non-zero, what GetVersion reports
 
 private:
-    static BOOL WINAPI NotifyIcon(DWORD message, PNOTIFYICONDATAA data);
+    static BOOL WINAPI NotifyIcon(DWORD message, PNOTIFYICONDATAW data);
     static DWORD WINAPI Version();
     TrayPlatform m_saved;
 };

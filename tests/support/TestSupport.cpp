@@ -51,11 +51,10 @@ int ScreenDpi()
 
 std::string WindowText(HWND window)
 {
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = ::GetWindowTextA(window, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
+    const int length = ::GetWindowTextLengthW(window);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    return Utf8(text.data());
 }
 
 std::string ClassName(HWND window)
@@ -77,9 +76,9 @@ void PressButton(HWND dialog, int id)
 
 std::string MenuItemText(HMENU menu, int position)
 {
-    char text[256] = "";
-    ::GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof(text), MF_BYPOSITION);
-    return text;
+    wchar_t text[256] = L"";
+    ::GetMenuStringW(menu, static_cast<UINT>(position), text, ARRAYSIZE(text), MF_BYPOSITION);
+    return Utf8(text);
 }
 
 namespace {

@@ -25,7 +25,7 @@ bool TrayHasIcon(HWND window, UINT id);
 // A UTF-16 text of the platform's as UTF-8, to compare and print.
 std::string Utf8(const wchar_t* text);
 
-// The text of a window (GetWindowTextA), of any length.
+// The text of a window (GetWindowTextW) as UTF-8, of any length.
 std::string WindowText(HWND window);
 
 // The class name of a window.
@@ -46,7 +46,7 @@ int ScaleOfRun();
 // The system's scale now, in dots per inch, as the screen reports it to this (DPI-aware) process.
 int ScreenDpi();
 
-// The text of a menu item, by position.
+// The text of a menu item (GetMenuStringW) as UTF-8, by position.
 std::string MenuItemText(HMENU menu, int position);
 
 // Records the message boxes shown on this thread while it lives (caption, text and icon). Every

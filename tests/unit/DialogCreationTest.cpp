@@ -79,7 +79,7 @@ struct SeenAtAdd {
 SeenAtAdd g_seen;
 TrayPlatform g_realTray;
 
-BOOL WINAPI LookAtTheWindowOnAdd(DWORD message, PNOTIFYICONDATAA data)
+BOOL WINAPI LookAtTheWindowOnAdd(DWORD message, PNOTIFYICONDATAW data)
 {
     if (message == NIM_ADD && !g_seen.added) {
         g_seen.added = true;

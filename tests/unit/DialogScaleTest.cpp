@@ -1,10 +1,12 @@
-// The settings dialog at the display scale of the run: every text of the real template fits its
-// control, measured with the font the control draws with. tests/at-scale.sh runs the tests named
+// The settings dialog at the display scale of the run, in every language: every text of the real
+// template fits its control, measured with the font the control draws with. tests/at-scale.sh runs the tests named
 // "...AtEveryScale" at 96, 120, 144 and 192 dots per inch.
 #include "support/DialogTemplate.h"
 #include "support/SettingsDialogFixture.h"
 #include "support/ShellRecorder.h"
 
+#include "app/UiLanguage.h"
+#include "framework/ResourceLanguage.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
@@ -14,13 +16,15 @@ namespace {
 
 using SettingsDialogAtEveryScale = SettingsDialogTest;
 
-// The extent of a text drawn with the window's own font: on one line, or word-wrapped to width.
-SIZE DrawnExtent(HWND window, const std::string& text, UINT format, int width)
+// The extent of the window's text drawn with its own font: on one line, or word-wrapped to width.
+SIZE DrawnExtent(HWND window, UINT format, int width)
 {
+    wchar_t text[1024] = L"";
+    const int length = ::GetWindowTextW(window, text, ARRAYSIZE(text));
     HDC dc = ::GetDC(window);
     HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0)));
     RECT rect = {0, 0, width, 0};
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_CALCRECT);
+    ::DrawTextW(dc, text, length, &rect, format | DT_CALCRECT);
     ::SelectObject(dc, previous);
     ::ReleaseDC(window, dc);
     return {rect.right, rect.bottom};
@@ -57,25 +61,25 @@ TEST(FontsAtEveryScale, TheDialogsFacesAreRealFontsNotStandIns)
     }
 }
 
-TEST_F(SettingsDialogAtEveryScale, EveryTextFitsItsControlInsideTheWindow)
+// Every control with a text of the window in its language, measured.
+void ExpectEveryTextFits(HWND dialog, LANGID language)
 {
-    ASSERT_EQ(ScaleOfRun(), ScreenDpi()) << "the run's scale did not reach the display";
     RECT client;
-    ::GetClientRect(dlg->m_hWnd, &client);
-    const DialogTemplate layout = LoadDialogTemplate(IDD_SETTINGS);
+    ::GetClientRect(dialog, &client);
+    const DialogTemplate layout = LoadDialogTemplate(IDD_SETTINGS, language);
     ASSERT_FALSE(layout.items.empty());
 
     // The controls without identifier follow the template's order among the dialog's children.
-    HWND child = ::GetWindow(dlg->m_hWnd, GW_CHILD);
+    HWND child = ::GetWindow(dialog, GW_CHILD);
     int checked = 0;
     for (const DialogTemplateItem& item : layout.items) {
-        HWND window = item.id != -1 ? ::GetDlgItem(dlg->m_hWnd, item.id) : child;
+        HWND window = item.id != -1 ? ::GetDlgItem(dialog, item.id) : child;
         child = ::GetWindow(child, GW_HWNDNEXT);
         const std::string text = WindowText(window);
         SCOPED_TRACE(text.empty() ? "item " + std::to_string(item.id) : text);
         RECT rect;
         ::GetWindowRect(window, &rect);
-        ::MapWindowPoints(nullptr, dlg->m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
         EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
                     rect.bottom <= client.bottom)
             << "outside the window: " << rect.left << "," << rect.top << "," << rect.right << ","
@@ -98,18 +102,31 @@ TEST_F(SettingsDialogAtEveryScale, EveryTextFitsItsControlInsideTheWindow)
             room -= 2 * ::GetSystemMetrics(SM_CXEDGE) * 2; // a push button's frame and margin
 
         if (isButton) {
-            const SIZE extent = DrawnExtent(window, text, DT_SINGLELINE, 0);
+            const SIZE extent = DrawnExtent(window, DT_SINGLELINE, 0);
             EXPECT_LE(extent.cx, room) << "too wide";
             EXPECT_LE(extent.cy, inside.bottom) << "too high";
         } else {
             // A static wraps at word boundaries: each word fits, and so do the lines together.
-            const SIZE extent = DrawnExtent(window, text, DT_WORDBREAK | DT_EXPANDTABS | prefix, room);
+            const SIZE extent = DrawnExtent(window, DT_WORDBREAK | DT_EXPANDTABS | prefix, room);
             EXPECT_LE(extent.cx, room) << "a word is too wide";
             EXPECT_LE(extent.cy, inside.bottom) << "the lines are too high";
         }
         ++checked;
     }
     EXPECT_EQ(12, checked); // every control with a text
+}
+
+TEST_F(SettingsDialogAtEveryScale, EveryTextFitsItsControlInsideTheWindow)
+{
+    ASSERT_EQ(ScaleOfRun(), ScreenDpi()) << "the run's scale did not reach the display";
+    for (const LANGID language : kUiLanguages) {
+        SCOPED_TRACE(language);
+        DestroyDialog();
+        AfxSetResourceLanguage(language);
+        StartDialog();
+        AfxSetResourceLanguage(kFallbackLanguage);
+        ExpectEveryTextFits(dlg->m_hWnd, language);
+    }
 }
 
 // Each icon is loaded at the size it is shown at, so nothing is stretched: the tray's and the

@@ -1,6 +1,7 @@
 // The administrative templates that ship with Vexa (policies/Vexa.admx and its US English texts,
 // policies/en-US/Vexa.adml), read with the platform's XML reader: well-formed, every text the
 // template names is in the language file, and the policies set the registry values Vexa reads.
+#include "app/UiLanguage.h"
 #include "drives/PolicyNames.h"
 
 #include <gtest/gtest.h>
@@ -247,12 +248,26 @@ TEST(PolicyTemplates, PoliciesSetTheValuesVexaReadsForMachinesAndUsers)
         SCOPED_TRACE(policy->Attribute("name"));
         EXPECT_EQ(kPolicyKey, policy->Attribute("key"));
         EXPECT_EQ("Both", policy->Attribute("class"));
+        if (policy->Attribute("name") == kPolicyLanguage) {
+            // A choice among the languages Vexa speaks, each written as its identifier.
+            const XmlElement& choice = policy->One("elements").One("enum");
+            valueNames.insert(choice.Attribute("valueName"));
+            std::set<std::string> offered;
+            for (const XmlElement* item : choice.All("item"))
+                offered.insert(item->One("value").One("decimal").Attribute("value"));
+            std::set<std::string> spoken;
+            for (const LANGID language : kUiLanguages)
+                spoken.insert(std::to_string(language));
+            EXPECT_EQ(spoken, offered);
+            continue;
+        }
         valueNames.insert(policy->Attribute("valueName"));
         // Enabled writes the DWORD 1, disabled the DWORD 0; not configured removes the value.
         EXPECT_EQ("1", policy->One("enabledValue").One("decimal").Attribute("value"));
         EXPECT_EQ("0", policy->One("disabledValue").One("decimal").Attribute("value"));
     }
-    EXPECT_EQ((std::set<std::string>{kPolicyLockAllDrives, kPolicyRunAtStartup, kPolicyEjectNotice}),
+    EXPECT_EQ((std::set<std::string>{kPolicyLockAllDrives, kPolicyRunAtStartup, kPolicyEjectNotice,
+                                     kPolicyLanguage}),
               valueNames);
 }
 

@@ -1,7 +1,9 @@
 // The resources linked into the program, read back through the platform's own loaders.
+#include "support/DialogTemplate.h"
 #include "support/TestSupport.h"
 #include "support/TrayMenuItems.h"
 
+#include "app/UiLanguage.h"
 #include "res/resource.h"
 
 #include "VexaVersion.h"
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -200,6 +204,147 @@ TEST(Resources, TrayMenuHasOnePopupWithTheCommandsInOrder)
     // The drive items go above the first separator when the program runs.
     EXPECT_EQ(CommandItems(), ItemsOf(::GetSubMenu(menu, 0)));
     ::DestroyMenu(menu);
+}
+
+const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages)
+{
+    reinterpret_cast<std::set<LANGID>*>(languages)->insert(language);
+    return TRUE;
+}
+
+BOOL CALLBACK AddName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names)
+{
+    reinterpret_cast<std::vector<UINT>*>(names)->push_back(
+        static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+// The languages a resource is written in.
+std::set<LANGID> LanguagesOf(const wchar_t* type, UINT id)
+{
+    std::set<LANGID> languages;
+    ::EnumResourceLanguagesW(Module(), type, MAKEINTRESOURCEW(id), AddLanguage,
+                             reinterpret_cast<LONG_PTR>(&languages));
+    return languages;
+}
+
+// Every string of a language's table as stored, by identifier: without the fallback to English
+// that the program has, so that a missing translation shows.
+std::map<UINT, std::string> StringsOf(LANGID language)
+{
+    std::vector<UINT> blocks;
+    ::EnumResourceNamesW(Module(), MAKEINTRESOURCEW(6) /* RT_STRING */, AddName,
+                         reinterpret_cast<LONG_PTR>(&blocks));
+    std::map<UINT, std::string> strings;
+    for (const UINT block : blocks) {
+        HRSRC found = ::FindResourceExW(Module(), MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block), language);
+        if (found == nullptr)
+            continue;
+        const auto* units = static_cast<const WCHAR*>(::LockResource(::LoadResource(Module(), found)));
+        const DWORD count = ::SizeofResource(Module(), found) / sizeof(WCHAR);
+        DWORD at = 0;
+        for (UINT i = 0; i < 16 && at < count; ++i) {
+            const WORD length = units[at];
+            if (length > 0 && at + length < count)
+                strings[(block - 1) * 16 + i] = Utf8(std::wstring(units + at + 1, length).c_str());
+            at += 1 + length;
+        }
+    }
+    return strings;
+}
+
+// The placeholders of a format in order: "%s%d".
+std::string Placeholders(const std::string& format)
+{
+    std::string found;
+    for (std::size_t at = format.find('%'); at != std::string::npos && at + 1 < format.size();
+         at = format.find('%', at + 2))
+        found += format.substr(at, 2);
+    return found;
+}
+
+// The tray menu's commands in a language, as stored.
+MenuItems MenuOf(LANGID language)
+{
+    HRSRC found = ::FindResourceExW(Module(), MAKEINTRESOURCEW(4) /* RT_MENU */,
+                                    MAKEINTRESOURCEW(IDR_TRAYMENU), language);
+    HMENU menu = found != nullptr ? ::LoadMenuIndirectW(::LockResource(::LoadResource(Module(), found)))
+                                  : nullptr;
+    if (menu == nullptr)
+        return MenuItems();
+    MenuItems items = {{MenuItemText(menu, 0), 0, false}};
+    for (const MenuItem& item : ItemsOf(::GetSubMenu(menu, 0)))
+        items.push_back(item);
+    ::DestroyMenu(menu);
+    return items;
+}
+
+// A translated text is there, and is not the English one, unless it is a name the same in
+// every language.
+void ExpectTranslated(const std::string& english, const std::string& text)
+{
+    static const std::set<std::string> kNames = {
+        "Vexa", "OK", "Vexa Settings", "https://www.brindle.example/vexa/",
+        "Copyright (C) 2026 Brindle Corporation"};
+    EXPECT_FALSE(text.empty()) << english;
+    if (kNames.count(english) == 0) {
+        EXPECT_NE(english, text) << "left in English";
+    }
+}
+
+// Every language has the whole user interface of the English one: each string with the same
+// placeholders, the same menu commands and the same dialog controls, each text translated.
+// The window's title stays, because other programs find Vexa by it.
+TEST(Resources, EveryLanguageHasTheWholeUserInterfaceTranslated)
+{
+    const std::set<LANGID> spoken(std::begin(kUiLanguages), std::end(kUiLanguages));
+    EXPECT_EQ(spoken, LanguagesOf(MAKEINTRESOURCEW(5), IDD_SETTINGS));
+    EXPECT_EQ(spoken, LanguagesOf(MAKEINTRESOURCEW(4), IDR_TRAYMENU));
+    EXPECT_EQ(kEnglish, kUiLanguages[0]);
+
+    const std::map<UINT, std::string> english = StringsOf(kEnglish);
+    const MenuItems englishMenu = MenuOf(kEnglish);
+    const DialogTemplate englishDialog = LoadDialogTemplate(IDD_SETTINGS);
+    ASSERT_FALSE(englishDialog.items.empty());
+    for (const LANGID language : kUiLanguages) {
+        if (language == kEnglish)
+            continue;
+        SCOPED_TRACE(language);
+        const std::map<UINT, std::string> strings = StringsOf(language);
+        for (const auto& [id, text] : english) {
+            SCOPED_TRACE(id);
+            const auto translated = strings.find(id);
+            ASSERT_NE(strings.end(), translated) << "missing: " << text;
+            ExpectTranslated(text, translated->second);
+            EXPECT_EQ(Placeholders(text), Placeholders(translated->second)) << translated->second;
+        }
+        EXPECT_EQ(english.size(), strings.size()) << "a string English does not have";
+
+        const MenuItems menu = MenuOf(language);
+        ASSERT_EQ(englishMenu.size(), menu.size());
+        for (std::size_t i = 0; i < menu.size(); ++i) {
+            EXPECT_EQ(englishMenu[i].id, menu[i].id);
+            EXPECT_EQ(englishMenu[i].text == "-", menu[i].text == "-");
+            ExpectTranslated(englishMenu[i].text, menu[i].text);
+        }
+
+        const DialogTemplate dialog = LoadDialogTemplate(IDD_SETTINGS, language);
+        EXPECT_EQ(englishDialog.caption, dialog.caption);
+        EXPECT_EQ(englishDialog.style, dialog.style);
+        EXPECT_EQ(englishDialog.exStyle, dialog.exStyle);
+        ASSERT_EQ(englishDialog.items.size(), dialog.items.size());
+        for (std::size_t i = 0; i < dialog.items.size(); ++i) {
+            const DialogTemplateItem& expected = englishDialog.items[i];
+            SCOPED_TRACE(expected.text);
+            EXPECT_EQ(expected.id, dialog.items[i].id);
+            EXPECT_EQ(expected.className, dialog.items[i].className);
+            EXPECT_EQ(expected.style, dialog.items[i].style);
+            if (!expected.text.empty())
+                ExpectTranslated(expected.text, dialog.items[i].text);
+        }
+    }
 }
 
 TEST(Resources, AboutStringVersionAndManifest)

@@ -93,7 +93,7 @@ TEST_F(SystemTrayTest, InstallAddsTheIconWithItsHiddenWindowAndDestructionRemove
     ASSERT_EQ(2u, shell.requests.size());
     const ShellRequest& add = shell.requests[0];
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
-    EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, add.cbSize);
+    EXPECT_EQ(NOTIFYICONDATAW_V2_SIZE, add.cbSize);
     EXPECT_EQ(window, add.window);
     EXPECT_EQ(static_cast<UINT>(IDR_TRAYMENU), add.id);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP), add.flags);
@@ -305,10 +305,10 @@ TEST_F(SystemTrayTest, VexasPictureFollowsTheTaskbarsThemeAndTheScale)
 
     // A light taskbar; Windows says so more than once.
     WriteRegistryDword(kPersonalize, "SystemUsesLightTheme", 1);
-    tray->OnSettingChange("ImmersiveColorSet");
-    tray->OnSettingChange("ImmersiveColorSet");
+    tray->OnSettingChange(L"ImmersiveColorSet");
+    tray->OnSettingChange(L"ImmersiveColorSet");
     WriteRegistryDword(kPersonalize, "AppsUseLightTheme", 0);
-    tray->OnSettingChange("ImmersiveColorSet");
+    tray->OnSettingChange(L"ImmersiveColorSet");
     std::vector<IconPicture> handed = HandedIcons(shell);
     ASSERT_EQ(1u, handed.size()) << "only a change of the taskbar's brightness counts";
     EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[0].pixels);
@@ -316,7 +316,7 @@ TEST_F(SystemTrayTest, VexasPictureFollowsTheTaskbarsThemeAndTheScale)
     // Dark again, as when the value is gone.
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "SystemUsesLightTheme");
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kPersonalize, "AppsUseLightTheme");
-    tray->OnSettingChange("ImmersiveColorSet");
+    tray->OnSettingChange(L"ImmersiveColorSet");
     handed = HandedIcons(shell);
     ASSERT_EQ(2u, handed.size());
     EXPECT_EQ(ResourcePicture(IDI_TRAY, small).pixels, handed[1].pixels);
@@ -342,7 +342,7 @@ TEST_F(SystemTrayTest, VexasPictureFollowsTheTaskbarsThemeAndTheScale)
     tray = std::make_unique<CSystemTray>();
     Install();
     shell.requests.clear();
-    tray->OnSettingChange("ImmersiveColorSet");
+    tray->OnSettingChange(L"ImmersiveColorSet");
     tray->OnScaleChange(192);
     EXPECT_TRUE(shell.Modifications(NIF_ICON).empty());
 }
