@@ -2,7 +2,9 @@
 // menu it shows, the lock it re-applies at start, and the report of a refused lock.
 #include "VexaProcess.h"
 
+#include "support/DialogTemplate.h"
 #include "support/RegistryValues.h"
+#include "support/StringTable.h"
 #include "support/TestSupport.h"
 #include "support/WineDrives.h"
 
@@ -70,10 +72,17 @@ HWND ShownMenu(const VexaProcess& vexa)
 
 class DriveMenu : public FreshAccountTest {
 protected:
-    // Starts Vexa and waits until its start is over.
-    void Start()
+    // Starts Vexa and waits until its start is over; in a session of the locale given (Wine
+    // takes the display language from LC_ALL), else in the test's own.
+    void Start(const char* locale = nullptr)
     {
+        char own[64] = "";
+        const bool hadOwn = ::GetEnvironmentVariableA("LC_ALL", own, sizeof(own)) > 0;
+        if (locale != nullptr)
+            ::SetEnvironmentVariableA("LC_ALL", locale);
         vexa = std::make_unique<VexaProcess>();
+        if (locale != nullptr)
+            ::SetEnvironmentVariableA("LC_ALL", hadOwn ? own : nullptr);
         ASSERT_TRUE(vexa->WaitForStart());
     }
 
@@ -179,6 +188,48 @@ TEST_F(DriveMenu, ADrivePluggedInWhileVexaRunsJoinsTheMenuAndLeavesItWhenPulledO
     ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
     EXPECT_EQ(nullptr, vexa->MessageBox());
     EXPECT_TRUE(ReadRegistryValue(kProgramKey, "F:").exists) << "stored values stay";
+}
+
+// Started in a German or a Japanese session, Vexa shows its window and its menu in that
+// language: every control of the running window has its text from the language's template, and
+// the menu's first drive entry brings the language's refusal (Wine cannot read another
+// process's menu; the menu's own texts are read in-process by the unit tests).
+TEST_F(DriveMenu, VexaSpeaksTheLanguageOfTheSession)
+{
+    const CModuleHandle exe(::LoadLibraryExA((TestDirectory() + "\\Vexa.exe").c_str(), nullptr,
+                                             LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe);
+    const DialogTemplate english = LoadDialogTemplate(102);
+    const struct {
+        const char* locale;
+        LANGID language;
+    } sessions[] = {{"de_DE.UTF-8", MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)},
+                    {"ja_JP.UTF-8", MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)}};
+    for (const auto& session : sessions) {
+        SCOPED_TRACE(session.locale);
+        Start(session.locale);
+        const DialogTemplate layout = LoadDialogTemplate(102, session.language, exe.Get());
+        ASSERT_EQ(english.items.size(), layout.items.size());
+        int compared = 0;
+        int translated = 0;
+        for (std::size_t i = 0; i < layout.items.size(); ++i) {
+            const DialogTemplateItem& item = layout.items[i];
+            if (item.id == -1 || item.text.empty())
+                continue;
+            EXPECT_EQ(item.text, WindowText(::GetDlgItem(vexa->SettingsWindow(), item.id)));
+            ++compared;
+            translated += item.text != english.items[i].text ? 1 : 0;
+        }
+        EXPECT_EQ(5, compared);   // the check box, the buttons and the link
+        EXPECT_LE(3, translated); // the link's address, and perhaps "OK", are the same
+        EXPECT_EQ("Vexa Settings", WindowText(vexa->SettingsWindow())); // found by it
+
+        Choose(1);
+        const std::string refusal = StringsOf(exe.Get(), session.language)[205];
+        ASSERT_FALSE(refusal.empty());
+        EXPECT_EQ(Filled(refusal, {"D:", "50"}), NextMessage());
+        vexa.reset();
+    }
 }
 
 } // namespace

@@ -86,14 +86,14 @@ inline RECT ReadUnits(Reader& reader)
 
 } // namespace dialog_template_detail
 
-// The template of the running program's dialog id in a language (US English unless told), with
-// no fallback to another; no items when it cannot be read.
-inline DialogTemplate LoadDialogTemplate(int id, LANGID language = MAKELANGID(LANG_ENGLISH,
-                                                                              SUBLANG_ENGLISH_US))
+// The template of dialog id in a language (US English unless told), with no fallback to another,
+// from a module (the running program unless told); no items when it cannot be read.
+inline DialogTemplate LoadDialogTemplate(int id,
+                                         LANGID language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                         HMODULE module = ::GetModuleHandleA(nullptr))
 {
     using dialog_template_detail::Reader;
     DialogTemplate result;
-    HMODULE module = ::GetModuleHandleA(nullptr);
     HRSRC found = ::FindResourceExW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */,
                                     MAKEINTRESOURCEW(id), language);
     if (found == nullptr)

@@ -1,5 +1,6 @@
 // The resources linked into the program, read back through the platform's own loaders.
 #include "support/DialogTemplate.h"
+#include "support/StringTable.h"
 #include "support/TestSupport.h"
 #include "support/TrayMenuItems.h"
 
@@ -214,12 +215,6 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR lan
     return TRUE;
 }
 
-BOOL CALLBACK AddName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names)
-{
-    reinterpret_cast<std::vector<UINT>*>(names)->push_back(
-        static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
-    return TRUE;
-}
 
 // The languages a resource is written in.
 std::set<LANGID> LanguagesOf(const wchar_t* type, UINT id)
@@ -230,30 +225,6 @@ std::set<LANGID> LanguagesOf(const wchar_t* type, UINT id)
     return languages;
 }
 
-// Every string of a language's table as stored, by identifier: without the fallback to English
-// that the program has, so that a missing translation shows.
-std::map<UINT, std::string> StringsOf(LANGID language)
-{
-    std::vector<UINT> blocks;
-    ::EnumResourceNamesW(Module(), MAKEINTRESOURCEW(6) /* RT_STRING */, AddName,
-                         reinterpret_cast<LONG_PTR>(&blocks));
-    std::map<UINT, std::string> strings;
-    for (const UINT block : blocks) {
-        HRSRC found = ::FindResourceExW(Module(), MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block), language);
-        if (found == nullptr)
-            continue;
-        const auto* units = static_cast<const WCHAR*>(::LockResource(::LoadResource(Module(), found)));
-        const DWORD count = ::SizeofResource(Module(), found) / sizeof(WCHAR);
-        DWORD at = 0;
-        for (UINT i = 0; i < 16 && at < count; ++i) {
-            const WORD length = units[at];
-            if (length > 0 && at + length < count)
-                strings[(block - 1) * 16 + i] = Utf8(std::wstring(units + at + 1, length).c_str());
-            at += 1 + length;
-        }
-    }
-    return strings;
-}
 
 // The placeholders of a format in order: "%s%d".
 std::string Placeholders(const std::string& format)
@@ -304,7 +275,7 @@ TEST(Resources, EveryLanguageHasTheWholeUserInterfaceTranslated)
     EXPECT_EQ(spoken, LanguagesOf(MAKEINTRESOURCEW(4), IDR_TRAYMENU));
     EXPECT_EQ(kEnglish, kUiLanguages[0]);
 
-    const std::map<UINT, std::string> english = StringsOf(kEnglish);
+    const std::map<UINT, std::string> english = StringsOf(Module(), kEnglish);
     const MenuItems englishMenu = MenuOf(kEnglish);
     const DialogTemplate englishDialog = LoadDialogTemplate(IDD_SETTINGS);
     ASSERT_FALSE(englishDialog.items.empty());
@@ -312,7 +283,7 @@ TEST(Resources, EveryLanguageHasTheWholeUserInterfaceTranslated)
         if (language == kEnglish)
             continue;
         SCOPED_TRACE(language);
-        const std::map<UINT, std::string> strings = StringsOf(language);
+        const std::map<UINT, std::string> strings = StringsOf(Module(), language);
         for (const auto& [id, text] : english) {
             SCOPED_TRACE(id);
             const auto translated = strings.find(id);
