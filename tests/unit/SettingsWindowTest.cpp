@@ -4,7 +4,9 @@
 #include "support/DialogTemplate.h"
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
+#include "support/StringTable.h"
 
+#include "framework/ResourceLanguage.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
@@ -46,6 +48,36 @@ protected:
     void Click(int id) { PressButton(Window(), id); }
     bool Ticked() const { return ::IsDlgButtonChecked(Window(), IDC_AUTOSTART) == BST_CHECKED; }
 };
+
+// Started in another language, the tray menu shows that language's commands and drive entries,
+// and the window its template's texts, read back as the user sees them (GetMenuStringW,
+// GetWindowTextW); the window keeps the title other programs find it by.
+TEST_F(SettingsWindowTest, TheMenuAndTheWindowSpeakTheChosenLanguage)
+{
+    const LANGID languages[] = {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)};
+    for (const LANGID language : languages) {
+        SCOPED_TRACE(language);
+        DestroyDialog();
+        AfxSetResourceLanguage(language);
+        StartDialog();
+        AfxSetResourceLanguage(kFallbackLanguage);
+        std::map<UINT, std::string> strings = StringsOf(::GetModuleHandleA(nullptr), language);
+        const MenuItems menu = ShownMenu();
+        ASSERT_EQ(CommandItems().size() + 2, menu.size());
+        EXPECT_EQ(Filled(strings[IDS_LOCK_DRIVE], {"D:"}), menu[0].text);
+        EXPECT_EQ(Filled(strings[IDS_LOCK_DRIVE], {"E:"}), menu[1].text);
+        EXPECT_NE(CommandItems()[1].text, menu[3].text); // "Lock All Drives"
+
+        const DialogTemplate layout = LoadDialogTemplate(IDD_SETTINGS, language);
+        EXPECT_EQ("Vexa Settings", WindowText(Window()));
+        for (const DialogTemplateItem& item : layout.items) {
+            if (item.id != -1 && !item.text.empty()) {
+                EXPECT_EQ(item.text, WindowText(::GetDlgItem(Window(), item.id)));
+            }
+        }
+    }
+}
 
 TEST_F(SettingsWindowTest, TheWindowIsItsTemplateWithTheControlsInTabOrder)
 {
