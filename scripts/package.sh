@@ -252,6 +252,19 @@ settle() {
 # Text files for Windows readers get CRLF line ends.
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
 
+# The administrative template into the folder given, and its texts in every language into a
+# folder of the language's name beside it, as PolicyDefinitions has them.
+copy_templates() {
+  local texts language
+  cp policies/Vexa.admx "$1/"
+  for texts in policies/*/Vexa.adml; do
+    language=${texts#policies/}
+    language=${language%/Vexa.adml}
+    mkdir -p "$1/$language"
+    cp "$texts" "$1/$language/"
+  done
+}
+
 declare -A dirs
 version=""
 for arch in $archs; do
@@ -288,12 +301,11 @@ for arch in $archs; do
   # wixl takes the files by the names the package source gives, from its working folder. The
   # cabinet keeps each file's time.
   files=$stage/msi-$arch
-  mkdir -p "$files/en-US"
+  mkdir -p "$files"
   cp "${programs[$arch]}/Vexa.exe" "${programs[$arch]}/VexaSetupActions.dll" "$files/"
   cp res/app.ico "$files/VexaIcon.ico"
   crlf LICENSE "$files/LICENSE.txt"
-  cp policies/Vexa.admx "$files/"
-  cp policies/en-US/Vexa.adml "$files/en-US/"
+  copy_templates "$files"
   settle "$files"
   msi=Vexa-$version-$arch.msi
   (cd "$files" && wixl_at_source_date -a "$arch" -D Arch="$arch" -D Version="$version" \
@@ -310,13 +322,12 @@ if [ "$archs" = "x86 x64" ]; then
   # The entries go in in one order (by name, folders before their files), each with the build's
   # time as UTC and plain permissions, and without the extra fields of owner and times.
   top=$stage/zip/Vexa-$version
-  mkdir -p "$top/x86" "$top/x64" "$top/PolicyDefinitions/en-US"
+  mkdir -p "$top/x86" "$top/x64" "$top/PolicyDefinitions"
   cp "${programs[x86]}/Vexa.exe" "$top/x86/"
   cp "${programs[x64]}/Vexa.exe" "$top/x64/"
   cp README.md "$top/"
   crlf LICENSE "$top/LICENSE.txt"
-  cp policies/Vexa.admx "$top/PolicyDefinitions/"
-  cp policies/en-US/Vexa.adml "$top/PolicyDefinitions/en-US/"
+  copy_templates "$top/PolicyDefinitions"
   settle "$top"
   zip=Vexa-$version.zip
   (cd "$stage/zip" && find "Vexa-$version" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$made/$zip")

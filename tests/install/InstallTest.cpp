@@ -378,10 +378,15 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
 {
     EXPECT_MSIEXEC(0, "/i " + Quoted(CurrentPackage()) + " /qn");
 
-    EXPECT_EQ((std::set<std::string>{"LICENSE.txt", "PolicyDefinitions", "PolicyDefinitions\\Vexa.admx",
-                                     "PolicyDefinitions\\en-US", "PolicyDefinitions\\en-US\\Vexa.adml",
-                                     "Vexa.exe"}),
-              FolderContents(InstallFolder()));
+    // The administrative template comes with its texts in every language Vexa speaks.
+    std::set<std::string> expected{"LICENSE.txt", "PolicyDefinitions", "PolicyDefinitions\\Vexa.admx",
+                                   "Vexa.exe"};
+    for (const std::string language :
+         {"en-US", "de-DE", "fr-FR", "es-ES", "it-IT", "pt-BR", "pl-PL", "ru-RU", "ja-JP", "zh-CN"}) {
+        expected.insert("PolicyDefinitions\\" + language);
+        expected.insert("PolicyDefinitions\\" + language + "\\Vexa.adml");
+    }
+    EXPECT_EQ(expected, FolderContents(InstallFolder()));
     EXPECT_TRUE(FileBytes(TestDirectory() + "\\Vexa.exe") == FileBytes(InstalledExe()))
         << "the installed Vexa.exe is not the one of this build";
     EXPECT_EQ(VEXA_VERSION_DOTTED, FileVersion(InstalledExe()));

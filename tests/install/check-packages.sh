@@ -51,6 +51,19 @@ from_build() { # the build's file, the packed one
   signed_by_cert "$2" && osslsigncode remove-signature -in "$2" -out "$work/bare" >/dev/null &&
     cmp -s "$1" "$work/bare"
 }
+# The template's texts in every language the source has, each in its language's folder.
+languages=()
+for texts in "$root"/policies/*/Vexa.adml; do
+  languages+=("$(basename "$(dirname "$texts")")")
+done
+check_texts() { # what, the PolicyDefinitions folder
+  local language
+  for language in "${languages[@]}"; do
+    check "$1: the template's texts in $language" cmp -s "$root/policies/$language/Vexa.adml" \
+      "$2/$language/Vexa.adml"
+  done
+}
+
 declare -A upgrade_codes product_codes
 
 for arch in x86 x64; do
@@ -96,8 +109,7 @@ for arch in x86 x64; do
   check "$arch: Vexa.exe is this build's" from_build "$build/Vexa.exe" "$files/Vexa.exe"
   check "$arch: the licence" test -s "$files/LICENSE.txt"
   check "$arch: the template" cmp -s "$root/policies/Vexa.admx" "$files/PolicyDefinitions/Vexa.admx"
-  check "$arch: the template's texts" cmp -s "$root/policies/en-US/Vexa.adml" \
-    "$files/PolicyDefinitions/en-US/Vexa.adml"
+  check_texts "$arch" "$files/PolicyDefinitions"
   msiinfo extract "$msi" Binary.SetupActions >"$work/$arch-actions.dll"
   check "$arch: the custom action DLL is this build's" from_build "$build/VexaSetupActions.dll" \
     "$work/$arch-actions.dll"
@@ -125,9 +137,9 @@ if check "$zip exists" test -s "$zip"; then
   check "zip: the README" cmp -s "$root/README.md" "$top/README.md"
   check "zip: the licence" test -s "$top/LICENSE.txt"
   check "zip: the template" cmp -s "$root/policies/Vexa.admx" "$top/PolicyDefinitions/Vexa.admx"
-  check "zip: the template's texts" cmp -s "$root/policies/en-US/Vexa.adml" \
-    "$top/PolicyDefinitions/en-US/Vexa.adml"
-  check "zip: nothing else" same 6 "$(find "$top" -type f | wc -l)" "files in the zip"
+  check_texts zip "$top/PolicyDefinitions"
+  check "zip: nothing else" same $((5 + ${#languages[@]})) "$(find "$top" -type f | wc -l)" \
+    "files in the zip"
 fi
 
 check "SHA256SUMS lists the three packages" same \

@@ -1,6 +1,7 @@
-// The administrative templates that ship with Vexa (policies/Vexa.admx and its US English texts,
-// policies/en-US/Vexa.adml), read with the platform's XML reader: well-formed, every text the
-// template names is in the language file, and the policies set the registry values Vexa reads.
+// The administrative templates that ship with Vexa (policies/Vexa.admx and its texts in every
+// language Vexa speaks, policies/<language>/Vexa.adml), read with the platform's XML reader:
+// well-formed, every text the template names is in each language file, each language file is the
+// US English one translated, and the policies set the registry values Vexa reads.
 #include "app/UiLanguage.h"
 #include "drives/PolicyNames.h"
 
@@ -151,9 +152,62 @@ XmlDocument Template()
     return ReadXml(VEXA_POLICIES_DIR "/Vexa.admx");
 }
 
-XmlDocument Texts()
+XmlDocument Texts(const std::string& language)
 {
-    return ReadXml(VEXA_POLICIES_DIR "/en-US/Vexa.adml");
+    return ReadXml(VEXA_POLICIES_DIR "/" + language + "/Vexa.adml");
+}
+
+// The languages of Vexa's user interface, named as the folders of PolicyDefinitions are
+// ("en-US"), US English first.
+std::vector<std::string> Languages()
+{
+    std::vector<std::string> names;
+    for (const LANGID language : kUiLanguages) {
+        WCHAR name[LOCALE_NAME_MAX_LENGTH] = {};
+        const int length =
+            ::LCIDToLocaleName(MAKELCID(language, SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0);
+        names.push_back(Utf8(name, length > 1 ? static_cast<UINT>(length - 1) : 0));
+    }
+    return names;
+}
+
+// The folders beside the template.
+std::set<std::string> LanguageFolders()
+{
+    std::set<std::string> folders;
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = ::FindFirstFileA(VEXA_POLICIES_DIR "/*", &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found)) {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..")
+            folders.insert(name);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        ::FindClose(search);
+    return folders;
+}
+
+// Compares a language file with the US English one, element by element: the same elements with
+// the same attributes in the same order, and every text translated but the names, which stay.
+void CompareWithEnglish(const XmlElement& english, const XmlElement& translated,
+                        const std::string& path, std::vector<std::string>* faults)
+{
+    const std::string id = english.Attribute("id");
+    const std::string here = path + "/" + english.name + (id.empty() ? "" : "[" + id + "]");
+    if (english.name != translated.name || english.attributes != translated.attributes ||
+        english.children.size() != translated.children.size()) {
+        faults->push_back(here + " is not as in US English");
+        return;
+    }
+    if (!english.text.empty()) {
+        const bool name = english.text == "Vexa" || english.text == "Brindle Corporation";
+        if (translated.text.empty())
+            faults->push_back(here + " is empty");
+        else if (name != (translated.text == english.text))
+            faults->push_back(here + (name ? " changes a name" : " is not translated"));
+    }
+    for (std::size_t i = 0; i < english.children.size(); ++i)
+        CompareWithEnglish(english.children[i], translated.children[i], here, faults);
 }
 
 // Every "$(kind.id)" reference in the attributes of the element and everything under it.
@@ -195,36 +249,45 @@ TEST(PolicyTemplates, BothFilesAreWellFormedGroupPolicyDefinitions)
     EXPECT_EQ("policyDefinitions", admx.root.name);
     EXPECT_EQ(kPolicyNamespace, admx.root.namespaceUri);
 
-    const XmlDocument adml = Texts();
-    ASSERT_TRUE(adml.wellFormed) << adml.error;
-    EXPECT_EQ("policyDefinitionResources", adml.root.name);
-    EXPECT_EQ(kPolicyNamespace, adml.root.namespaceUri);
+    for (const std::string& language : Languages()) {
+        SCOPED_TRACE(language);
+        const XmlDocument adml = Texts(language);
+        ASSERT_TRUE(adml.wellFormed) << adml.error;
+        EXPECT_EQ("policyDefinitionResources", adml.root.name);
+        EXPECT_EQ(kPolicyNamespace, adml.root.namespaceUri);
 
-    // The language file must be of a revision the template accepts.
-    EXPECT_EQ(admx.root.One("resources").Attribute("minRequiredRevision"), adml.root.Attribute("revision"));
+        // The language file must be of a revision the template accepts.
+        EXPECT_EQ(admx.root.One("resources").Attribute("minRequiredRevision"),
+                  adml.root.Attribute("revision"));
+    }
 }
 
 TEST(PolicyTemplates, EveryTextAndPresentationTheTemplateNamesIsInTheLanguageFile)
 {
     const XmlDocument admx = Template();
-    const XmlDocument adml = Texts();
-    ASSERT_TRUE(admx.wellFormed && adml.wellFormed) << admx.error << adml.error;
-
+    ASSERT_TRUE(admx.wellFormed) << admx.error;
     std::set<std::string> strings;
     CollectReferences(admx.root, "string", &strings);
     EXPECT_FALSE(strings.empty());
-    const std::map<std::string, std::string> stringTable = Table(adml, "stringTable", "string");
-    for (const std::string& id : strings) {
-        SCOPED_TRACE("$(string." + id + ")");
-        ASSERT_EQ(1u, stringTable.count(id)) << "not in the language file's string table";
-        EXPECT_FALSE(stringTable.at(id).empty());
-    }
-
     std::set<std::string> presentations;
     CollectReferences(admx.root, "presentation", &presentations);
-    const std::map<std::string, std::string> presentationTable = Table(adml, "presentationTable", "presentation");
-    for (const std::string& id : presentations)
-        EXPECT_EQ(1u, presentationTable.count(id)) << "$(presentation." << id << ") is not in the language file";
+
+    for (const std::string& language : Languages()) {
+        SCOPED_TRACE(language);
+        const XmlDocument adml = Texts(language);
+        ASSERT_TRUE(adml.wellFormed) << adml.error;
+        const std::map<std::string, std::string> stringTable = Table(adml, "stringTable", "string");
+        for (const std::string& id : strings) {
+            SCOPED_TRACE("$(string." + id + ")");
+            ASSERT_EQ(1u, stringTable.count(id)) << "not in the language file's string table";
+            EXPECT_FALSE(stringTable.at(id).empty());
+        }
+        const std::map<std::string, std::string> presentationTable =
+            Table(adml, "presentationTable", "presentation");
+        for (const std::string& id : presentations)
+            EXPECT_EQ(1u, presentationTable.count(id))
+                << "$(presentation." << id << ") is not in the language file";
+    }
 
     // What the policies refer to inside the template is defined there too.
     const XmlElement& policies = admx.root.One("policies");
@@ -238,6 +301,31 @@ TEST(PolicyTemplates, EveryTextAndPresentationTheTemplateNamesIsInTheLanguageFil
     }
 }
 
+// Every language Vexa speaks has its texts, in a folder of the language's name, and nothing else
+// is there. Each is the US English file translated: the same string and presentation ids, the
+// same shape, no text left empty or in English, and the names of the product and the company
+// kept.
+TEST(PolicyTemplates, EveryLanguageVexaSpeaksHasTheUsEnglishTextsTranslated)
+{
+    const std::vector<std::string> languages = Languages();
+    EXPECT_EQ(std::set<std::string>(languages.begin(), languages.end()), LanguageFolders());
+
+    const XmlDocument english = Texts("en-US");
+    ASSERT_TRUE(english.wellFormed) << english.error;
+    for (const std::string& language : languages) {
+        if (language == "en-US")
+            continue;
+        const XmlDocument translated = Texts(language);
+        ASSERT_TRUE(translated.wellFormed) << translated.error;
+        std::vector<std::string> faults;
+        CompareWithEnglish(english.root, translated.root, language, &faults);
+        std::string list;
+        for (const std::string& fault : faults)
+            list += "\n  " + fault;
+        EXPECT_TRUE(faults.empty()) << list;
+    }
+}
+
 TEST(PolicyTemplates, PoliciesSetTheValuesVexaReadsForMachinesAndUsers)
 {
     const XmlDocument admx = Template();
@@ -248,16 +336,16 @@ TEST(PolicyTemplates, PoliciesSetTheValuesVexaReadsForMachinesAndUsers)
         SCOPED_TRACE(policy->Attribute("name"));
         EXPECT_EQ(kPolicyKey, policy->Attribute("key"));
         EXPECT_EQ("Both", policy->Attribute("class"));
-        if (policy->Attribute("name") == kPolicyLanguage) {
-            // A choice among the languages Vexa speaks, each written as its identifier.
-            const XmlElement& choice = policy->One("elements").One("enum");
+        const XmlElement& choice = policy->One("elements").One("enum");
+        if (!choice.name.empty()) {
+            // Enabled writes the DWORD of the item chosen: a language Vexa speaks, each once.
             valueNames.insert(choice.Attribute("valueName"));
-            std::set<std::string> offered;
+            std::vector<std::string> offered;
             for (const XmlElement* item : choice.All("item"))
-                offered.insert(item->One("value").One("decimal").Attribute("value"));
-            std::set<std::string> spoken;
+                offered.push_back(item->One("value").One("decimal").Attribute("value"));
+            std::vector<std::string> spoken;
             for (const LANGID language : kUiLanguages)
-                spoken.insert(std::to_string(language));
+                spoken.push_back(std::to_string(language));
             EXPECT_EQ(spoken, offered);
             continue;
         }
