@@ -1,5 +1,6 @@
 #include "LockerApp.h"
 
+#include "CommandProcess.h"
 #include "SettingsDlg.h"
 #include "framework/MessageBox.h"
 
@@ -9,6 +10,11 @@ CLockerApp theApp;
 
 BOOL CLockerApp::InitInstance()
 {
+    // Vexa.exe /lock, /unlock, /status or /?: the command is carried out without a window, and
+    // the program ends with the command's exit code.
+    if (RunCommandLine(&m_exitCode))
+        return FALSE;
+
     // A running instance keeps its settings dialog, hidden, under this title. The window alone
     // cannot settle two starts at the same moment (neither finds the other's dialog yet), so
     // the named mutex decides between them.
@@ -39,7 +45,8 @@ BOOL CLockerApp::ClaimSingleInstance()
 int CLockerApp::ExitInstance()
 {
     m_instanceMutex.Reset();
-    return CWinApp::ExitInstance();
+    const int exitCode = CWinApp::ExitInstance();
+    return m_exitCode != 0 ? m_exitCode : exitCode;
 }
 
 BOOL CLockerApp::OnCmdMsg(UINT id)
