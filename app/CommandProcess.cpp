@@ -134,21 +134,6 @@ HWND RunningVexa(bool* starting)
     return *starting ? nullptr : vexa;
 }
 
-// The command carried out by this process, as a Vexa that starts, takes the command and exits
-// would: the remembered locks are applied again first (status applies nothing).
-std::vector<DriveAnswer> CarryOutAlone(const CommandRequest& request)
-{
-    CSettingsStore store("SOFTWARE\\Brindle Corporation\\Vexa"); // the settings window's key
-    CDriveLocks locks(store);
-    DriveLockOutcome outcome;
-    if (request.kind == kCommandStatus) {
-        locks.Survey();
-        return CarryOutCommand(locks, request, &outcome, true);
-    }
-    locks.Start();
-    return CarryOutCommand(locks, request, &outcome);
-}
-
 int Run(const ParsedCommand& parsed, CCommandOutput& output)
 {
     if (parsed.kind == ParsedCommand::Help) {
@@ -201,6 +186,19 @@ int Run(const ParsedCommand& parsed, CCommandOutput& output)
 }
 
 } // namespace
+
+std::vector<DriveAnswer> CarryOutAlone(const CommandRequest& request)
+{
+    CSettingsStore store("SOFTWARE\\Brindle Corporation\\Vexa"); // the settings window's key
+    CDriveLocks locks(store);
+    DriveLockOutcome outcome;
+    if (request.kind == kCommandStatus) {
+        locks.Survey();
+        return CarryOutCommand(locks, request, &outcome, true);
+    }
+    locks.Start();
+    return CarryOutCommand(locks, request, &outcome);
+}
 
 BOOL RunCommandLine(int* exitCode)
 {

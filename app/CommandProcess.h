@@ -11,9 +11,19 @@
 // single-instance mutex, so it never makes a normal start say that another Vexa runs.
 #pragma once
 
+#include "CommandMessage.h"
+
 #include <windows.h>
+
+#include <vector>
 
 // For a command line with arguments: carries the command out and returns TRUE, with the
 // process's exit code in *exitCode (see CommandExit). For one without: takes the drives' mutex
 // for the normal start that follows, and returns FALSE.
 BOOL RunCommandLine(int* exitCode);
+
+// A checked request carried out by this process, as a Vexa that starts, takes the command and
+// exits would: the remembered locks are applied again first, so that a drive keeps one lock of
+// Vexa's whatever ran before (status applies nothing, and reports the drives as Vexa would hold
+// them).
+std::vector<DriveAnswer> CarryOutAlone(const CommandRequest& request);

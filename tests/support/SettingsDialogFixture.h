@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "TrayMenuItems.h"
+#include "app/CommandMessage.h"
 #include "app/LockerApp.h"
 #include "app/SettingsDlg.h"
 #include "tray/SystemTray.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 // The message the tray icon's window receives from the shell: registered by its name, which
 // any program can ask for.
@@ -75,6 +77,36 @@ protected:
         MenuItems items = ShownMenu();
         items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
         return items;
+    }
+
+    // A command as Vexa.exe /lock, /unlock or /status sends it to the running Vexa, from a
+    // message-only window of the test's: what the dialog returned; its answers go to *answers.
+    LRESULT SendCopyData(const COPYDATASTRUCT& data, std::vector<DriveAnswer>* answers)
+    {
+        struct AnswerWindow {
+            static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+            {
+                auto* answers = reinterpret_cast<std::vector<DriveAnswer>*>(
+                    ::GetWindowLongPtrW(window, GWLP_USERDATA));
+                if (message == WM_COPYDATA && answers != nullptr)
+                    return ReadCommandAnswers(reinterpret_cast<COPYDATASTRUCT*>(lparam), answers);
+                return ::DefWindowProcW(window, message, wparam, lparam);
+            }
+        };
+        answers->clear();
+        HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        nullptr, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(answers));
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswerWindow::Proc));
+        const LRESULT taken = ::SendMessageW(dlg->m_hWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(window),
+                                             reinterpret_cast<LPARAM>(&data));
+        ::DestroyWindow(window);
+        return taken;
+    }
+
+    LRESULT SendCommand(CommandRequest request, std::vector<DriveAnswer>* answers)
+    {
+        return SendCopyData(COPYDATASTRUCT{kCommandRequestTag, sizeof(request), &request}, answers);
     }
 
     CSettingsDlg* dlg = nullptr;
