@@ -172,22 +172,24 @@ int CommandExitCode(const std::vector<DriveAnswer>& answers)
 
 std::string AnswerLine(const CommandRequest& request, const DriveAnswer& answer)
 {
-    const std::string drive = std::string(1, static_cast<char>(answer.letter)) + ":";
-    const char* verb = request.kind == kCommandUnlock ? "unlocked" : "locked";
+    // Built without wsprintfA: a command that needs no window must not load the window library.
+    std::string line(1, static_cast<char>(answer.letter));
+    line += ": ";
+    const std::string verb = request.kind == kCommandUnlock ? "unlocked" : "locked";
     const std::string state = answer.locked != 0 ? "locked" : "unlocked";
-    const std::string enforced = answer.enforced != 0 ? " (enforced by an administrator)" : "";
+    const char* enforced = answer.enforced != 0 ? " (enforced by an administrator)" : "";
     switch (answer.result) {
     case kDriveRefused:
-        return drive + " could not be " + verb + " (error code " + std::to_string(answer.error) +
+        return line + "could not be " + verb + " (error code " + std::to_string(answer.error) +
                "); it is " + state;
     case kDriveForbidden:
-        return drive + " not " + verb + ": an administrator's policy forbids it; it is " + state +
+        return line + "not " + verb + ": an administrator's policy forbids it; it is " + state +
                enforced;
     case kDriveNotCdrom:
-        return drive + " is not a CD-ROM drive";
+        return line + "is not a CD-ROM drive";
     case kDriveLeft:
-        return drive + " left alone, as another drive named is not a CD-ROM drive; it is " + state;
+        return line + "left alone, as another drive named is not a CD-ROM drive; it is " + state;
     default:
-        return drive + " " + state + enforced;
+        return line + state + enforced;
     }
 }

@@ -153,8 +153,14 @@ int Run(const ParsedCommand& parsed, CCommandOutput& output)
             output.Error("Vexa: the running Vexa did not answer.\r\n");
             return kExitRefused;
         }
+        // A free mutex: no Vexa runs or starts, and no other command works alone. The command
+        // then needs none of the window libraries. Without a mutex (the platform refused one)
+        // the window alone has to tell.
+        const DWORD waited = drivesMutex ? ::WaitForSingleObject(drivesMutex.Get(), 0) : WAIT_TIMEOUT;
         bool starting = false;
-        HWND vexa = RunningVexa(&starting);
+        HWND vexa = nullptr;
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
+            vexa = RunningVexa(&starting);
         if (vexa != nullptr) {
             if (CAnswerWindow(vexa).Send(parsed.request, &answers))
                 break;
@@ -162,20 +168,14 @@ int Run(const ParsedCommand& parsed, CCommandOutput& output)
                 output.Error("Vexa: the running Vexa did not take the command.\r\n");
                 return kExitRefused;
             }
-            continue; // it exited meanwhile
-        }
-        if (starting) {
-            ::Sleep(20);
-            continue;
-        }
-        // No Vexa runs, unless one is starting and has no window yet: it holds the mutex then.
-        // Without a mutex (the platform refused one) the window alone has to tell.
-        const DWORD waited = drivesMutex ? ::WaitForSingleObject(drivesMutex.Get(), 50) : WAIT_OBJECT_0;
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        } else if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED ||
+                   (!drivesMutex && !starting)) {
             answers = CarryOutAlone(parsed.request);
             if (drivesMutex)
                 ::ReleaseMutex(drivesMutex.Get());
             break;
+        } else {
+            ::Sleep(20); // a Vexa is starting, or another command works alone
         }
     }
     std::string lines;
