@@ -83,31 +83,27 @@ protected:
     // message-only window of the test's: what the dialog returned; its answers go to *answers.
     LRESULT SendCopyData(const COPYDATASTRUCT& data, std::vector<DriveAnswer>* answers)
     {
-        struct AnswerWindow {
-            static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-            {
-                auto* answers = reinterpret_cast<std::vector<DriveAnswer>*>(
-                    ::GetWindowLongPtrW(window, GWLP_USERDATA));
-                if (message == WM_COPYDATA && answers != nullptr)
-                    return ReadCommandAnswers(reinterpret_cast<COPYDATASTRUCT*>(lparam), answers);
-                return ::DefWindowProcW(window, message, wparam, lparam);
-            }
-        };
         answers->clear();
+        s_answers = answers;
         HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                         nullptr, nullptr);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(answers));
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswerWindow::Proc));
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TakeAnswers));
         const LRESULT taken = ::SendMessageW(dlg->m_hWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(window),
                                              reinterpret_cast<LPARAM>(&data));
         ::DestroyWindow(window);
         return taken;
     }
-
     LRESULT SendCommand(CommandRequest request, std::vector<DriveAnswer>* answers)
     {
         return SendCopyData(COPYDATASTRUCT{kCommandRequestTag, sizeof(request), &request}, answers);
     }
+    static LRESULT CALLBACK TakeAnswers(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        if (message == WM_COPYDATA)
+            return ReadCommandAnswers(reinterpret_cast<COPYDATASTRUCT*>(lparam), s_answers);
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    }
+    static inline std::vector<DriveAnswer>* s_answers = nullptr;
 
     CSettingsDlg* dlg = nullptr;
 };

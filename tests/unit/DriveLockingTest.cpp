@@ -205,16 +205,16 @@ TEST_F(DriveLockingTest, MalformedCommandMessagesDoNothing)
     CommandRequest request = {kCommandVersion, kCommandLock, kD};
     BYTE longer[sizeof(request) + 1] = {};
     std::memcpy(longer, &request, sizeof(request));
-    const CommandRequest wrong[] = {{2, kCommandLock, kD},           {kCommandVersion, 0, kD},
-                                    {kCommandVersion, 4, kD},        {kCommandVersion, kCommandStatus, kD},
-                                    {kCommandVersion, kCommandLock, 1u << 26}};
     std::vector<DriveAnswer> answers;
-    EXPECT_EQ(FALSE, SendCopyData({kCommandAnswerTag, sizeof(request), &request}, &answers));
-    EXPECT_EQ(FALSE, SendCopyData({kCommandRequestTag, sizeof(longer), longer}, &answers));
-    EXPECT_EQ(FALSE, SendCopyData({kCommandRequestTag, sizeof(request) - 1, &request}, &answers));
-    EXPECT_EQ(FALSE, SendCopyData({kCommandRequestTag, sizeof(request), nullptr}, &answers));
-    for (const CommandRequest& one : wrong)
-        EXPECT_EQ(FALSE, SendCommand(one, &answers)) << one.version << " " << one.kind << " " << one.drives;
+    for (const COPYDATASTRUCT& data : {COPYDATASTRUCT{kCommandAnswerTag, sizeof(request), &request},
+                                       {kCommandRequestTag, sizeof(longer), longer},
+                                       {kCommandRequestTag, sizeof(request) - 1, &request},
+                                       {kCommandRequestTag, sizeof(request), nullptr}})
+        EXPECT_EQ(FALSE, SendCopyData(data, &answers)) << data.cbData;
+    for (const CommandRequest& wrong : {CommandRequest{2, kCommandLock, kD}, {kCommandVersion, 0, kD},
+                                        {kCommandVersion, 4, kD}, {kCommandVersion, kCommandStatus, kD},
+                                        {kCommandVersion, kCommandLock, 1u << 26}})
+        EXPECT_EQ(FALSE, SendCommand(wrong, &answers)) << wrong.version << wrong.kind << wrong.drives;
     EXPECT_EQ(FALSE, ::SendMessageW(dlg->m_hWnd, WM_COPYDATA, 0, 0)) << "no data, no one to answer";
     EXPECT_TRUE(drives.requests.empty());
     EXPECT_TRUE(answers.empty());
