@@ -10,8 +10,8 @@ CLockerApp theApp;
 
 BOOL CLockerApp::InitInstance()
 {
-    // Vexa.exe /lock, /unlock, /status or /?: the command is carried out without a window, and
-    // the program ends with the command's exit code.
+    // Vexa.exe /lock, /unlock, /status or /?: the command is carried out without a tray icon or
+    // a settings window, and the program ends with the command's exit code.
     if (RunCommandLine(&m_exitCode))
         return FALSE;
 
