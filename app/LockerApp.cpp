@@ -1,5 +1,6 @@
 #include "LockerApp.h"
 
+#include "CommandProcess.h"
 #include "SettingsDlg.h"
 #include "UiLanguage.h"
 #include "framework/LoadString.h"
@@ -13,6 +14,11 @@ CLockerApp theApp;
 
 BOOL CLockerApp::InitInstance()
 {
+    // Vexa.exe /lock, /unlock, /status or /?: the command is carried out without a tray icon or
+    // a settings window, and the program ends with the command's exit code.
+    if (RunCommandLine(&m_exitCode))
+        return FALSE;
+
     AfxSetResourceLanguage(ChooseUiLanguage(PreferredUiLanguages()));
 
     // A running instance keeps its settings dialog, hidden, under this title. The window alone
@@ -45,7 +51,8 @@ BOOL CLockerApp::ClaimSingleInstance()
 int CLockerApp::ExitInstance()
 {
     m_instanceMutex.Reset();
-    return CWinApp::ExitInstance();
+    const int exitCode = CWinApp::ExitInstance();
+    return m_exitCode != 0 ? m_exitCode : exitCode;
 }
 
 BOOL CLockerApp::OnCmdMsg(UINT id)

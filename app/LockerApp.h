@@ -17,6 +17,7 @@ private:
     BOOL ClaimSingleInstance();
 
     CKernelHandle m_instanceMutex;
+    int m_exitCode = 0; // a command's, when the program was started with one
 };
 
 extern CLockerApp theApp;

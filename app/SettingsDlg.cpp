@@ -36,6 +36,7 @@ const MessageMapEntry CSettingsDlg::messageEntries[] = {
     MapMessage(WM_SETTINGCHANGE, &CSettingsDlg::OnSettingChange),
     MapMessage(WM_DPICHANGED, &CSettingsDlg::OnDpiChanged),
     MapMessage(WM_DISPLAYCHANGE, &CSettingsDlg::OnDisplayChange),
+    MapMessage(WM_COPYDATA, &CSettingsDlg::OnCopyData),
 };
 
 const MessageMap CSettingsDlg::messageMap = DefineMessageMap(&CDialog::messageMap, messageEntries);

@@ -90,6 +90,8 @@ protected:
     LRESULT OnSettingChange(WPARAM wparam, LPARAM lparam);
     LRESULT OnDpiChanged(WPARAM dpi, LPARAM suggested);
     LRESULT OnDisplayChange(WPARAM wparam, LPARAM lparam);
+    // A command of Vexa.exe started with /lock, /unlock or /status (see ScriptCommands.cpp).
+    LRESULT OnCopyData(WPARAM sender, LPARAM data);
     void OnExit();
     void OnShowSettings();
     void LockAllDrives();

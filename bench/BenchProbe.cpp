@@ -8,6 +8,11 @@
 //                                         n menu openings, then n show/hide cycles of the
 //                                         window (or only the one named)
 //   BenchProbe exit vexa|bare <pid>       ends the program through its Exit command
+//   BenchProbe pairs <n> <exe> <exe> <arguments of the second>
+//                                         n pairs of runs, one of each program right after
+//                                         the other (the first of the pair alternating), each
+//                                         timed from its start to its end; prints
+//                                         "pair <ms first> <ms second>" for each
 //
 // Every wait is bounded; a wait that runs out ends the probe with exit code 1 and says what did
 // not happen.
@@ -231,10 +236,53 @@ int Exit(const Profile& profile, DWORD id)
     return 0;
 }
 
+// Runs the program with the command line to its end; the milliseconds it took. Its output goes
+// to NUL: the time to write one line is the program's, the time to show it a terminal's.
+double TimedRun(const std::string& exe, std::string commandLine)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE nul = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = nul;
+    PROCESS_INFORMATION process = {};
+    LARGE_INTEGER frequency, start, end;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &process))
+        Fail("a program of the pair did not start");
+    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
+        Fail("a program of the pair did not end");
+    ::QueryPerformanceCounter(&end);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(nul);
+    return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+int Pairs(int count, const std::string& first, const std::string& second, const std::string& arguments)
+{
+    const std::string lines[] = {"\"" + first + "\"", "\"" + second + "\" " + arguments};
+    const std::string exes[] = {first, second};
+    for (int i = 0; i < count; ++i) {
+        double ms[2];
+        for (int j = 0; j < 2; ++j) {
+            const int which = i % 2 == 0 ? j : 1 - j;
+            ms[which] = TimedRun(exes[which], lines[which]);
+        }
+        std::printf("pair %.1f %.1f\n", ms[0], ms[1]);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 6 && std::string(argv[1]) == "pairs")
+        return Pairs(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
     if (argc < 4)
         Fail("usage: BenchProbe start|cycle|exit vexa|bare <exe>|<pid> [count]");
     const std::string command = argv[1];

@@ -20,12 +20,7 @@ std::vector<int> AllOf(const CDriveTable& table)
 DriveLockOutcome CDriveLocks::Start()
 {
     DriveLockOutcome outcome;
-    m_policies = ReadPolicies();
-    m_table.Clear();
-    for (const std::string& name : FindCdromDrives()) {
-        if (m_table.Add(name) < 0)
-            break;
-    }
+    Survey();
     outcome.drivesChanged = true;
     outcome.policiesApplied = true;
     ApplyQuietly(AllOf(m_table), &outcome);
@@ -108,6 +103,47 @@ DriveLockOutcome CDriveLocks::Lock(int index, int lock)
         outcome.refusals.push_back({m_table.Names()[index], ::GetLastError()});
     }
     return outcome;
+}
+
+DriveLockOutcome CDriveLocks::Command(const std::vector<std::string>& drives, int lock)
+{
+    DriveLockOutcome outcome;
+    const auto& names = m_table.Names();
+    std::vector<int> indices;
+    for (const std::string& drive : drives) {
+        const int index = static_cast<int>(std::find(names, names + m_table.Count(), drive) - names);
+        if (index < m_table.Count())
+            indices.push_back(index);
+        else
+            outcome.unknownDrives.push_back(drive);
+    }
+    if (!outcome.unknownDrives.empty()) {
+        outcome.failed = true;
+        return outcome;
+    }
+    if (!LockAllowed(lock)) {
+        outcome.failed = true;
+        outcome.forbidden = true;
+        return outcome;
+    }
+    if (drives.empty())
+        return LockEvery(lock);
+    for (const int index : indices) {
+        const DriveLockOutcome one = Lock(index, lock);
+        outcome.failed = outcome.failed || one.failed;
+        outcome.refusals.insert(outcome.refusals.end(), one.refusals.begin(), one.refusals.end());
+    }
+    return outcome;
+}
+
+void CDriveLocks::Survey()
+{
+    m_policies = ReadPolicies();
+    m_table.Clear();
+    for (const std::string& name : FindCdromDrives()) {
+        if (m_table.Add(name) < 0)
+            break;
+    }
 }
 
 DriveLockOutcome CDriveLocks::EjectPressed(const std::string& drive, DWORD tick, bool noticeShown)

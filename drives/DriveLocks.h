@@ -43,6 +43,10 @@ struct DriveLockOutcome {
     std::string quietFailures;
     // A press on a locked drive's eject button, explained.
     EjectNotice notice;
+    // A command from outside the menu that was not carried out at all: it named drives that are
+    // not CD-ROM drives here, or an administrator forbids it.
+    std::vector<std::string> unknownDrives;
+    bool forbidden = false;
 };
 
 class CDriveLocks {
@@ -89,6 +93,20 @@ public:
     // policies; an accepted request is remembered.
     DriveLockOutcome Lock(int index, int lock);
 
+    // A command from outside the menu (a script's): locks (lock 1) or unlocks (lock 0) the named
+    // drives ("D:"), or every drive when none is named, as their menu entries would. All or
+    // nothing is tried: a name the table does not hold, or an administrator's policy against
+    // it, leaves every drive alone.
+    DriveLockOutcome Command(const std::vector<std::string>& drives, int lock);
+
+    // Reads the policies and the CD-ROM drives present, each with its remembered state, and
+    // sends nothing to any drive: what a report needs while no Vexa runs.
+    void Survey();
+
+    // The lock state drive index must have without being asked: the enforced one, or the one
+    // the drive is believed to have.
+    int WantedLock(int index) const;
+
     // Someone pressed the eject button of drive ("D:") at tick (GetTickCount): a drive that
     // Vexa holds locked gets a notice saying why the tray stays shut, unless an administrator
     // turned the notice off. A drive that is not locked gets none: Windows opens it. A press
@@ -117,10 +135,6 @@ public:
     }
 
 private:
-    // The lock state drive index must have without being asked: the enforced one, or the one
-    // the drive is believed to have.
-    int WantedLock(int index) const;
-
     // Applies the drives' wanted states as at start; a drive that should be locked and refuses
     // adds a line to the outcome's quiet failures.
     void ApplyQuietly(const std::vector<int>& indices, DriveLockOutcome* outcome);

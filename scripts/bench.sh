@@ -12,6 +12,9 @@
 #   growth_kib     private pages after 200 menu openings and 200 show/hide cycles of the
 #                  settings window, less those after 10 of each
 #   exe_bytes      the stripped release executables of both architectures
+#   status_ms      Vexa.exe /status, start to end, against a console program that does nothing
+#                  (bench/DoNothing.cpp), in pairs of runs one right after the other, with no
+#                  Vexa running and with one; its ratio is the median of the ratios within pairs
 #
 # The start time also gets a second ratio, steadier on a shared machine: the median over the
 # sets of three timing-only starts, one of each program right after the other, of Vexa's ratio
@@ -47,7 +50,7 @@ fi
 out=$root/build/bench
 mkdir -p "$out"
 for arch in i686 x86_64; do
-  for exe in Vexa BareTray BareTrayV6 BenchProbe; do
+  for exe in Vexa BareTray BareTrayV6 BenchProbe DoNothing; do
     [ -f "build/$arch/$exe.exe" ] || { echo "build/$arch/$exe.exe is missing: build first" >&2; exit 1; }
   done
 done
@@ -59,7 +62,7 @@ vexa_env_start
 # by their command lines and this prefix, and by nothing else.
 bench_dir=$WINEPREFIX/drive_c/bench
 mkdir -p "$bench_dir"
-for exe in Vexa BareTray BareTrayV6 BenchProbe; do cp "build/x86_64/$exe.exe" "$bench_dir/"; done
+for exe in Vexa BareTray BareTrayV6 BenchProbe DoNothing; do cp "build/x86_64/$exe.exe" "$bench_dir/"; done
 
 # The probe's output goes through a file: the programs it starts, and Wine's desktop process,
 # inherit its output descriptors and outlive it, so a pipe would never close.
@@ -150,6 +153,20 @@ for round in $(seq 0 "$rounds"); do
   done
 done
 
+# The command line: pairs of runs of the do-nothing program and Vexa.exe /status, started the
+# same way by the probe, first with no Vexa running, then with one answering.
+pairs=$out/pairs.csv
+echo "vexa_running,pair,do_nothing_ms,status_ms" >"$pairs"
+command_pairs() {
+  probe pairs "$1" 'C:\bench\DoNothing.exe' 'C:\bench\Vexa.exe' /status |
+    awk -v running="$2" '/^pair/ {n++; print running "," n "," $2 "," $3}'
+}
+command_pairs 3 0 >/dev/null # warm-up
+command_pairs $((rounds * 5)) 0 >>"$pairs"
+vexa_started=$(probe start vexa 'C:\bench\Vexa.exe')
+command_pairs $((rounds * 5)) 1 >>"$pairs"
+probe exit vexa "$(awk '/^pid/ {print $2}' <<<"$vexa_started")" >/dev/null
+
 {
   echo "cpu: $(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)"
   echo "cores: $(nproc)"
@@ -235,4 +252,27 @@ if paired:
           ((len(complete),) + paired["BareTray"] + paired["BareTrayV6"]))
 print()
 print("Written to %s (every run in %s, every start in %s)." % (summary_path, runs_path, icons_path))
+EOF
+
+python3 - "$pairs" "$out/summary.csv" <<'EOF'
+import csv, statistics, sys
+pairs_path, summary_path = sys.argv[1:]
+pairs = list(csv.DictReader(open(pairs_path)))
+print()
+print("Vexa.exe /status against a do-nothing console program, pairs of runs (start to end):")
+with open(summary_path, "a", newline="") as f:
+    w = csv.writer(f)
+    for running, name in [("0", "alone"), ("1", "running")]:
+        rows = [r for r in pairs if r["vexa_running"] == running]
+        nothing = [float(r["do_nothing_ms"]) for r in rows]
+        status = [float(r["status_ms"]) for r in rows]
+        ratios = sorted(s / n for n, s in zip(nothing, status))
+        q = statistics.quantiles(ratios, n=4) if len(ratios) > 1 else ratios * 3
+        w.writerow(["status_ms_" + name, "ms", "%g" % statistics.median(nothing), "",
+                    "%g" % statistics.median(status), "%.2f" % statistics.median(ratios), ""])
+        print("  %-18s do-nothing %6.1f ms, /status %6.1f ms (medians); within a pair %.2f"
+              " (quartiles %.2f / %.2f, %d pairs)"
+              % ("no Vexa running:" if running == "0" else "a Vexa running:",
+                 statistics.median(nothing), statistics.median(status),
+                 statistics.median(ratios), q[0], q[2], len(ratios)))
 EOF

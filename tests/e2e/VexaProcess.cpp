@@ -163,6 +163,45 @@ void VexaProcess::Command(UINT id)
     ::SendMessageA(SettingsWindow(), WM_COMMAND, id, 0);
 }
 
+CommandRun RunVexaCommand(const std::string& arguments)
+{
+    CommandRun run = {static_cast<DWORD>(-1), ""};
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    CKernelHandle readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inherit, 64 * 1024)) {
+        ADD_FAILURE() << "no pipe for the command's output";
+        return run;
+    }
+    ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = writeEnd.Get();
+    const std::string executable = TestDirectory() + "\\Vexa.exe";
+    std::string commandLine = "\"" + executable + "\" " + arguments;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                          nullptr, &startup, &started)) {
+        ADD_FAILURE() << "Vexa.exe " << arguments << " did not start";
+        return run;
+    }
+    const CKernelHandle process(started.hProcess), thread(started.hThread);
+    writeEnd.Reset();
+    // The output is far below the pipe's size: the command never waits for this reader.
+    const ::testing::AssertionResult ended = WaitForObject(process.Get(), "Vexa.exe " + arguments + " to end");
+    if (!ended) {
+        ADD_FAILURE() << ended.message();
+        ::TerminateProcess(process.Get(), 1);
+        return run;
+    }
+    ::GetExitCodeProcess(process.Get(), &run.exitCode);
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(readEnd.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        run.output.append(buffer, read);
+    return run;
+}
+
 std::string MessageBoxText(HWND box)
 {
     return WindowText(::GetDlgItem(box, 0xFFFF));

@@ -68,6 +68,14 @@ private:
     DWORD m_id = 0;
 };
 
+// Vexa.exe run as a command with these arguments (as "/lock D:"), its standard output and
+// error (one pipe) and exit code, once it has ended.
+struct CommandRun {
+    DWORD exitCode;
+    std::string output;
+};
+CommandRun RunVexaCommand(const std::string& arguments);
+
 // The text of a message box, and a press of its OK button.
 std::string MessageBoxText(HWND box);
 void PressOk(HWND box);

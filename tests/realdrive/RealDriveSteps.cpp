@@ -389,6 +389,25 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     ASSERT_TRUE(Arrived('E', arrivals));
     ASSERT_TRUE(HostConfirms("plugged-unremembered"));
     ASSERT_TRUE(Exit());
+
+    // The command line with no Vexa running: the command works alone, on the drive itself.
+    CommandRun run = RunVexaCommand("/unlock D:");
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    ASSERT_TRUE(HostConfirms("command-unlock-alone"));
+    run = RunVexaCommand("/lock D:");
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ(0u, RunVexaCommand("/status").output.rfind("D: locked\r\n", 0));
+    ASSERT_TRUE(HostConfirms("command-lock-alone"));
+
+    // With Vexa running, the running Vexa carries the command out, and its drive entry follows:
+    // it offers "Lock drive D:" again, so choosing it locks the drive.
+    ASSERT_TRUE(Start());
+    EXPECT_EQ("D: unlocked\r\n", RunVexaCommand("/unlock D:").output);
+    ASSERT_TRUE(NoMessageBox());
+    ASSERT_TRUE(HostConfirms("command-unlock-running"));
+    ASSERT_TRUE(Choose(ID_DRIVE_FIRST));
+    ASSERT_TRUE(HostConfirms("menu-after-command"));
+    ASSERT_TRUE(Exit());
 }
 
 } // namespace

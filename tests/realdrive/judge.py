@@ -177,6 +177,13 @@ def steps(drives, share, build):
         ("plug-control", lambda: drives.plug("usb2")),
         ("plugged-unremembered", lambda: (drives.expect("usb2-cd", False),
                                           drives.eject_accepted("usb2-cd"))),
+        # The command line: alone, then given to the running Vexa, whose menu follows.
+        ("command-unlock-alone", lambda: (drives.expect(CD, False), drives.eject_accepted(CD),
+                                          drives.put_back(CD))),
+        ("command-lock-alone", lambda: (drives.expect(CD, True), drives.eject_refused(CD))),
+        ("command-unlock-running", lambda: (drives.expect(CD, False), drives.eject_accepted(CD),
+                                            drives.put_back(CD))),
+        ("menu-after-command", lambda: drives.expect(CD, True)),
     ]
 
 

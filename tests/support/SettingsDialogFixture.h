@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "TrayMenuItems.h"
+#include "app/CommandMessage.h"
 #include "app/LockerApp.h"
 #include "app/SettingsDlg.h"
 #include "tray/SystemTray.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 // The message the tray icon's window receives from the shell: registered by its name, which
 // any program can ask for.
@@ -76,6 +78,32 @@ protected:
         items.erase(std::find(items.begin(), items.end(), CommandItems().front()), items.end());
         return items;
     }
+
+    // A command as Vexa.exe /lock, /unlock or /status sends it to the running Vexa, from a
+    // message-only window of the test's: what the dialog returned; its answers go to *answers.
+    LRESULT SendCopyData(const COPYDATASTRUCT& data, std::vector<DriveAnswer>* answers)
+    {
+        answers->clear();
+        s_answers = answers;
+        HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        nullptr, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TakeAnswers));
+        const LRESULT taken = ::SendMessageW(dlg->m_hWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(window),
+                                             reinterpret_cast<LPARAM>(&data));
+        ::DestroyWindow(window);
+        return taken;
+    }
+    LRESULT SendCommand(CommandRequest request, std::vector<DriveAnswer>* answers)
+    {
+        return SendCopyData(COPYDATASTRUCT{kCommandRequestTag, sizeof(request), &request}, answers);
+    }
+    static LRESULT CALLBACK TakeAnswers(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        if (message == WM_COPYDATA)
+            return ReadCommandAnswers(reinterpret_cast<COPYDATASTRUCT*>(lparam), s_answers);
+        return ::DefWindowProcW(window, message, wparam, lparam);
+    }
+    static inline std::vector<DriveAnswer>* s_answers = nullptr;
 
     CSettingsDlg* dlg = nullptr;
 };

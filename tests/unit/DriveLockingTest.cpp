@@ -5,9 +5,12 @@
 #include "support/RegistryValues.h"
 #include "support/SettingsDialogFixture.h"
 
+#include "app/CommandLine.h"
+#include "app/CommandProcess.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -166,6 +169,71 @@ TEST_F(DriveLockingTest, DriveWhoseLockFailedAtStartIsStillLockedByLockAll)
     EXPECT_EQ(1, drives.lockCount["D:"]);
     Command(ID_DRIVE_FIRST);
     EXPECT_TRUE(drives.EjectWorks("D:"));
+}
+
+const DWORD kD = 1u << ('D' - 'A');
+const DWORD kE = 1u << ('E' - 'A');
+
+// A command from Vexa.exe /lock or /unlock goes the menu's way: its request, its entry text and
+// its store; only the message box is left to the command's process, which gets the code.
+TEST_F(DriveLockingTest, CommandFromTheCommandLineIsCarriedOutAsTheMenusAndAnswered)
+{
+    drives.Forget();
+    drives.removalError["E:"] = ERROR_NOT_READY;
+    std::vector<DriveAnswer> answers;
+    EXPECT_EQ(TRUE, SendCommand({kCommandVersion, kCommandLock, kD | kE}, &answers));
+    EXPECT_EQ((Requests{"D:1", "E:1"}), drives.RemovalRequests());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ((Texts{"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
+    EXPECT_EQ(1u, Stored("D:").AsDword());
+    ASSERT_EQ(2u, answers.size());
+    EXPECT_EQ("D: locked", AnswerLine({kCommandVersion, kCommandLock, 0}, answers[0]));
+    EXPECT_EQ("E: could not be locked (error code 21); it is unlocked",
+              AnswerLine({kCommandVersion, kCommandLock, 0}, answers[1]));
+    EXPECT_EQ(kExitRefused, CommandExitCode(answers));
+
+    // Not a CD-ROM drive here: nothing is done to the drive that is one.
+    drives.Forget();
+    EXPECT_EQ(TRUE, SendCommand({kCommandVersion, kCommandUnlock, kD | 1u << 25}, &answers));
+    EXPECT_TRUE(drives.requests.empty());
+    EXPECT_EQ(kExitNotCdrom, CommandExitCode(answers));
+}
+
+TEST_F(DriveLockingTest, MalformedCommandMessagesDoNothing)
+{
+    drives.Forget();
+    CommandRequest request = {kCommandVersion, kCommandLock, kD};
+    BYTE longer[sizeof(request) + 1] = {};
+    std::memcpy(longer, &request, sizeof(request));
+    std::vector<DriveAnswer> answers;
+    for (const COPYDATASTRUCT& data : {COPYDATASTRUCT{kCommandAnswerTag, sizeof(request), &request},
+                                       {kCommandRequestTag, sizeof(longer), longer},
+                                       {kCommandRequestTag, sizeof(request) - 1, &request},
+                                       {kCommandRequestTag, sizeof(request), nullptr}})
+        EXPECT_EQ(FALSE, SendCopyData(data, &answers)) << data.cbData;
+    for (const CommandRequest& wrong : {CommandRequest{2, kCommandLock, kD}, {kCommandVersion, 0, kD},
+                                        {kCommandVersion, 4, kD}, {kCommandVersion, kCommandStatus, kD},
+                                        {kCommandVersion, kCommandLock, 1u << 26}})
+        EXPECT_EQ(FALSE, SendCommand(wrong, &answers)) << wrong.version << wrong.kind << wrong.drives;
+    EXPECT_EQ(FALSE, ::SendMessageW(dlg->m_hWnd, WM_COPYDATA, 0, 0)) << "no data, no one to answer";
+    EXPECT_TRUE(drives.requests.empty());
+    EXPECT_TRUE(answers.empty());
+}
+
+// Commands of processes that work alone, one after the other: each applies the remembered locks
+// first, so a drive keeps one lock of Vexa's, and one unlock frees it.
+TEST_F(DriveLockingTest, CommandsWorkingAloneKeepOneLockPerDrive)
+{
+    CarryOutAlone({kCommandVersion, kCommandLock, kD});
+    CarryOutAlone({kCommandVersion, kCommandLock, kD});
+    EXPECT_EQ(1, drives.lockCount["D:"]);
+    const std::vector<DriveAnswer> status = CarryOutAlone({kCommandVersion, kCommandStatus, 0});
+    ASSERT_EQ(2u, status.size());
+    EXPECT_EQ(1, status[0].locked);
+    EXPECT_EQ(0, status[1].locked);
+    CarryOutAlone({kCommandVersion, kCommandUnlock, kD});
+    EXPECT_TRUE(drives.EjectWorks("D:"));
+    EXPECT_EQ(0u, Stored("D:").AsDword());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "support/SettingsDialogFixture.h"
 #include "support/TrayMenuItems.h"
 
+#include "app/CommandLine.h"
 #include "drives/Policy.h"
 #include "framework/UniqueHandle.h"
 #include "res/resource.h"
@@ -112,6 +113,9 @@ TEST_F(PolicyTest, LockAllDrivesOnLocksEveryDriveAtStartAndGreysEveryUnlock)
     drives.Forget();
     Command(ID_DRIVE_FIRST);
     Command(ID_TRAY_UNLOCKALL);
+    std::vector<DriveAnswer> answers; // from the command line, also when a drive is named
+    SendCommand({kCommandVersion, kCommandUnlock, 1u << ('E' - 'A')}, &answers);
+    EXPECT_EQ(kExitForbidden, CommandExitCode(answers));
     EXPECT_TRUE(drives.requests.empty()) << "a forbidden command does nothing";
 }
 
