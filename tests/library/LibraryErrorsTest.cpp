@@ -1,7 +1,9 @@
 // The library's errors as Vexa.exe throws them (framework/LibraryErrors.cpp): each is caught as
 // a std::exception with the library's message, its numbers filled in, and a too large
-// allocation is still a std::bad_alloc. A program of its own, linked like Vexa.exe: GoogleTest
-// needs the library's own versions of these functions.
+// allocation is still a std::bad_alloc. The exception support runs on the one-thread stand-ins
+// of its threading calls (framework/OneThread.cpp): exceptions in flight, nested and kept are
+// still told apart. A program of its own, linked like Vexa.exe: GoogleTest needs the library's
+// own versions of these functions.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -39,6 +41,16 @@ std::string MessageOf(Action action)
     }
     return "<none>";
 }
+
+// An exception with a fixed message. (std::runtime_error would bring the library's own errors.)
+class Marked final : public std::exception {
+public:
+    explicit Marked(const char* text) : m_text(text) {}
+    const char* what() const noexcept override { return m_text; }
+
+private:
+    const char* m_text;
+};
 
 void CheckMessage(const std::string& message, const std::string& expected, const char* what)
 {
@@ -84,6 +96,22 @@ int main()
         badLength = true;
     }
     Check(badLength, "an allocation whose size overflows is std::bad_array_new_length");
+
+    // An exception thrown while another is being handled, one kept and thrown again later: the
+    // runtime's list of exceptions in flight holds both, in order.
+    std::exception_ptr kept;
+    std::string inner;
+    try {
+        throw Marked("outer");
+    } catch (const std::exception& outer) {
+        inner = MessageOf([] { throw Marked("inner"); });
+        Check(std::string(outer.what()) == "outer", "the handled exception outlives a nested one");
+        kept = std::current_exception();
+    }
+    Check(inner == "inner", "a nested exception is caught as itself");
+    CheckMessage(MessageOf([&] { std::rethrow_exception(kept); }), "outer",
+                 "a kept exception is thrown again as itself");
+    Check(std::uncaught_exceptions() == 0, "no exception is left in flight");
 
     std::printf("%d passed, %d failed\n", g_passed, g_failed);
     return g_failed == 0 ? 0 : 1;
