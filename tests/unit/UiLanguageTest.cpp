@@ -10,37 +10,26 @@ namespace {
 TEST(UiLanguage, TheFirstPreferredLanguageSpokenWinsByLanguageThenByFamily)
 {
     const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    const LANGID german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
-    const LANGID spanish = MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN);
-    const LANGID brazilian = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN);
-    const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN);
-    const LANGID chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
     const LANGID french = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
-    const LANGID mexican = MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MEXICAN);
-    const LANGID swissGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_SWISS);
-    const LANGID canadianFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH_CANADIAN);
-    const LANGID taiwanese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
+    const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN);
     const LANGID dutch = MAKELANGID(LANG_DUTCH, SUBLANG_DUTCH);
-    const LANGID british = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK);
+    const LANGID taiwanese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
     const struct {
         std::vector<LANGID> preferred;
         LANGID shown;
     } cases[] = {
-        {{german}, german},
         {{japanese, english}, japanese},
-        {{chinese}, chinese},
-        {{mexican}, spanish},                              // the same family
-        {{MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE)}, brazilian},
-        {{swissGerman}, german},
-        {{british}, english},
-        {{canadianFrench, german}, french},                // the first wanted, even by family
-        {{dutch, french}, french},                         // one not spoken is passed over
-        {{dutch}, english},                                // nothing spoken: English
+        {{MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MEXICAN)},
+         MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN)}, // the same family
+        {{MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE)},
+         MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN)},
+        {{MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH_CANADIAN), japanese}, french}, // the first wanted
+        {{dutch, french}, french},                    // one not spoken is passed over
+        {{dutch}, english},                           // nothing spoken: English
         {{}, english},
-        {{taiwanese}, english},                            // another script: not Simplified
-        {{taiwanese, japanese}, japanese},
-        {{MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE)}, chinese},
-        {{0, 0xFFFF, german}, german},                     // nonsense is passed over
+        {{taiwanese, japanese}, japanese},            // another script: not Simplified
+        {{taiwanese}, english},
+        {{0, 0xFFFF, french}, french},                // nonsense is passed over
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.preferred.empty() ? 0 : c.preferred.front());
