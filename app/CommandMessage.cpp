@@ -61,7 +61,8 @@ std::vector<BYTE> WriteCommandAnswers(const std::vector<DriveAnswer>& answers)
     std::vector<BYTE> bytes(sizeof(header) + answers.size() * sizeof(DriveAnswer));
     std::memcpy(bytes.data(), &header, sizeof(header));
     if (!answers.empty())
-        std::memcpy(bytes.data() + sizeof(header), answers.data(), answers.size() * sizeof(DriveAnswer));
+        std::memcpy(bytes.data() + sizeof(header), answers.data(),
+                    answers.size() * sizeof(DriveAnswer));
     return bytes;
 }
 
@@ -91,7 +92,8 @@ std::vector<DriveAnswer> CarryOutCommand(CDriveLocks& locks, const CommandReques
         const auto* found = std::find(table.Names(), table.Names() + table.Count(), name);
         const int index = static_cast<int>(found - table.Names());
         if (index < table.Count()) {
-            answer.locked = static_cast<WORD>(wanted ? locks.WantedLock(index) : table.Locked()[index]);
+            answer.locked =
+                static_cast<WORD>(wanted ? locks.WantedLock(index) : table.Locked()[index]);
             answer.enforced = locks.AdministratorManaged() ? 1 : 0;
         }
         if (std::find(outcome->unknownDrives.begin(), outcome->unknownDrives.end(), name) !=

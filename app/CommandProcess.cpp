@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "CommandMessage.h"
+#include "RunningVexa.h"
 #include "drives/DriveLocks.h"
 #include "drives/SettingsStore.h"
 #include "framework/UniqueHandle.h"
@@ -60,7 +61,8 @@ private:
         DWORD written = 0;
         if (::GetConsoleMode(handle, &mode)) {
             const std::vector<wchar_t> wide(text.begin(), text.end()); // the texts are ASCII
-            ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+            ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                            nullptr);
         } else {
             ::WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         }
@@ -96,7 +98,8 @@ public:
     {
         if (!m_window)
             return false;
-        COPYDATASTRUCT data = {kCommandRequestTag, sizeof(request), const_cast<CommandRequest*>(&request)};
+        COPYDATASTRUCT data = {kCommandRequestTag, sizeof(request),
+                               const_cast<CommandRequest*>(&request)};
         DWORD_PTR result = 0;
         // The answer comes as a message to this thread while it waits here.
         ::SendMessageTimeoutW(m_vexa, WM_COPYDATA, reinterpret_cast<WPARAM>(m_window.Get()),
@@ -129,7 +132,7 @@ private:
 // control exists from then on: a message sent to it is handled after its drives are known.
 HWND RunningVexa(bool* starting)
 {
-    HWND vexa = ::FindWindowW(L"#32770", L"Vexa Settings");
+    HWND vexa = FindRunningVexa();
     *starting = vexa != nullptr && ::GetDlgItem(vexa, IDC_DONATE) == nullptr;
     return *starting ? nullptr : vexa;
 }
@@ -156,7 +159,8 @@ int Run(const ParsedCommand& parsed, CCommandOutput& output)
         // A free mutex: no Vexa runs or starts, and no other command works alone. The command
         // then needs none of the window libraries. Without a mutex (the platform refused one)
         // the window alone has to tell.
-        const DWORD waited = drivesMutex ? ::WaitForSingleObject(drivesMutex.Get(), 0) : WAIT_TIMEOUT;
+        const DWORD waited =
+            drivesMutex ? ::WaitForSingleObject(drivesMutex.Get(), 0) : WAIT_TIMEOUT;
         bool starting = false;
         HWND vexa = nullptr;
         if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
@@ -189,7 +193,7 @@ int Run(const ParsedCommand& parsed, CCommandOutput& output)
 
 std::vector<DriveAnswer> CarryOutAlone(const CommandRequest& request)
 {
-    CSettingsStore store("SOFTWARE\\Brindle Corporation\\Vexa"); // the settings window's key
+    CSettingsStore store(kVexaSettingsKey);
     CDriveLocks locks(store);
     DriveLockOutcome outcome;
     if (request.kind == kCommandStatus) {
@@ -217,7 +221,7 @@ BOOL RunCommandLine(int* exitCode)
     static CKernelHandle drivesMutex;
     drivesMutex.Reset(::CreateMutexW(nullptr, FALSE, kDrivesMutex));
     const ULONGLONG end = ::GetTickCount64() + kAnswerWaitMs;
-    while (drivesMutex && ::FindWindowW(L"#32770", L"Vexa Settings") == nullptr) {
+    while (drivesMutex && FindRunningVexa() == nullptr) {
         const DWORD waited = ::WaitForSingleObject(drivesMutex.Get(), 50);
         if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED || ::GetTickCount64() >= end)
             break;

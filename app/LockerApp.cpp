@@ -1,6 +1,7 @@
 #include "LockerApp.h"
 
 #include "CommandProcess.h"
+#include "RunningVexa.h"
 #include "SettingsDlg.h"
 #include "UiLanguage.h"
 #include "framework/LoadString.h"
@@ -24,7 +25,7 @@ BOOL CLockerApp::InitInstance()
     // A running instance keeps its settings dialog, hidden, under this title. The window alone
     // cannot settle two starts at the same moment (neither finds the other's dialog yet), so
     // the named mutex decides between them.
-    if (::FindWindowA("#32770", "Vexa Settings") != nullptr || !ClaimSingleInstance()) {
+    if (FindRunningVexa() != nullptr || !ClaimSingleInstance()) {
         AfxMessageBox(AfxLoadString(IDS_ALREADY_RUNNING));
         return FALSE;
     }

@@ -42,7 +42,7 @@ const MessageMapEntry CSettingsDlg::messageEntries[] = {
 const MessageMap CSettingsDlg::messageMap = DefineMessageMap(&CDialog::messageMap, messageEntries);
 
 CSettingsDlg::CSettingsDlg(CWnd* parent)
-    : CDialog(IDD_SETTINGS, parent), m_trayMessage(0), m_store("SOFTWARE\\Brindle Corporation\\Vexa"),
+    : CDialog(IDD_SETTINGS, parent), m_trayMessage(0), m_store(kVexaSettingsKey),
       m_regKey(m_store.KeyPath()), m_startOnBoot(0), m_lockOnStart(0), m_locks(m_store),
       m_driveCount(m_locks.Table().Count()), m_driveNames(m_locks.Table().Names()),
       m_driveLocked(m_locks.Table().Locked())

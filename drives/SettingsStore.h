@@ -11,6 +11,10 @@
 #include <string>
 #include <utility>
 
+// Vexa's own key under HKEY_CURRENT_USER: the settings window and a command working alone both
+// keep what they remember there.
+constexpr const char kVexaSettingsKey[] = "SOFTWARE\\Brindle Corporation\\Vexa";
+
 class CSettingsStore {
 public:
     // The program's key under HKEY_CURRENT_USER.

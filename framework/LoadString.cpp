@@ -2,7 +2,6 @@
 
 #include "ResourceLanguage.h"
 #include "WideString.h"
-#include "WinApp.h"
 
 #include <cstdarg>
 
@@ -34,18 +33,11 @@ std::string FindString(HRSRC block, UINT id)
 
 std::string AfxLoadString(UINT id)
 {
+    // The fallback is string by string: a language may leave out one text of a block.
     const UINT block = id / 16 + 1;
-    HMODULE module = AfxGetInstanceHandle();
-    std::string text;
-    HRSRC found = ::FindResourceExW(module, kStringTables, MAKEINTRESOURCEW(block),
-                                    AfxGetResourceLanguage());
-    if (found != nullptr)
-        text = FindString(found, id);
-    if (text.empty() && AfxGetResourceLanguage() != kFallbackLanguage) {
-        found = ::FindResourceExW(module, kStringTables, MAKEINTRESOURCEW(block),
-                                  kFallbackLanguage);
-        text = FindString(found, id);
-    }
+    std::string text = FindString(AfxFindResourceIn(kStringTables, block, AfxGetResourceLanguage()), id);
+    if (text.empty() && AfxGetResourceLanguage() != kFallbackLanguage)
+        text = FindString(AfxFindResourceIn(kStringTables, block, kFallbackLanguage), id);
     return text;
 }
 

@@ -20,11 +20,15 @@ LANGID AfxGetResourceLanguage()
 
 HRSRC AfxFindResource(const wchar_t* type, UINT id)
 {
-    HMODULE module = AfxGetInstanceHandle();
-    HRSRC found = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), g_resourceLanguage);
+    HRSRC found = AfxFindResourceIn(type, id, g_resourceLanguage);
     if (found == nullptr && g_resourceLanguage != kFallbackLanguage)
-        found = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), kFallbackLanguage);
+        found = AfxFindResourceIn(type, id, kFallbackLanguage);
     return found;
+}
+
+HRSRC AfxFindResourceIn(const wchar_t* type, UINT id, LANGID language)
+{
+    return ::FindResourceExW(AfxGetInstanceHandle(), type, MAKEINTRESOURCEW(id), language);
 }
 
 const void* AfxLockResource(HRSRC resource, DWORD* size)

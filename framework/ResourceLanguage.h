@@ -18,6 +18,9 @@ LANGID AfxGetResourceLanguage();
 // neither. Refer to FindResourceExW.
 HRSRC AfxFindResource(const wchar_t* type, UINT id);
 
+// A resource of the executable in the language given only; nullptr when it has none there.
+HRSRC AfxFindResourceIn(const wchar_t* type, UINT id, LANGID language);
+
 // The bytes of a found resource, which stay as long as the executable; nullptr for none.
 // Refer to LoadResource, LockResource and SizeofResource.
 const void* AfxLockResource(HRSRC resource, DWORD* size);

@@ -40,26 +40,7 @@ BOOL CALLBACK MatchMenu(HWND window, LPARAM lparam)
 // or -1 when it did not start or did not end.
 int Broadcast(const std::string& arguments)
 {
-    const std::string program = TestDirectory() + "\\vexa_volume_broadcast.exe";
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
-        return -1;
-    const CKernelHandle thread(process.hThread);
-    const CKernelHandle running(process.hProcess);
-    DWORD code = static_cast<DWORD>(-1);
-    const ::testing::AssertionResult ended =
-        WaitForObject(running.Get(), "the broadcast program to end");
-    if (ended) {
-        ::GetExitCodeProcess(running.Get(), &code);
-    } else {
-        ADD_FAILURE() << ended.message();
-        ::TerminateProcess(running.Get(), 1);
-    }
-    return static_cast<int>(code);
+    return static_cast<int>(RunProgram(TestDirectory() + "\\vexa_volume_broadcast.exe", arguments).exitCode);
 }
 
 // The pop-up menu window Vexa shows, or nullptr.

@@ -163,7 +163,7 @@ void VexaProcess::Command(UINT id)
     ::SendMessageA(SettingsWindow(), WM_COMMAND, id, 0);
 }
 
-CommandRun RunVexaCommand(const std::string& arguments)
+CommandRun RunProgram(const std::string& program, const std::string& arguments)
 {
     CommandRun run = {static_cast<DWORD>(-1), ""};
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
@@ -177,18 +177,18 @@ CommandRun RunVexaCommand(const std::string& arguments)
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = writeEnd.Get();
-    const std::string executable = TestDirectory() + "\\Vexa.exe";
-    std::string commandLine = "\"" + executable + "\" " + arguments;
+    std::string commandLine = "\"" + program + "\" " + arguments;
     PROCESS_INFORMATION started = {};
-    if (!::CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &started)) {
-        ADD_FAILURE() << "Vexa.exe " << arguments << " did not start";
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
+        ADD_FAILURE() << program << " " << arguments << " did not start";
         return run;
     }
     const CKernelHandle process(started.hProcess), thread(started.hThread);
     writeEnd.Reset();
-    // The output is far below the pipe's size: the command never waits for this reader.
-    const ::testing::AssertionResult ended = WaitForObject(process.Get(), "Vexa.exe " + arguments + " to end");
+    // The output is far below the pipe's size: the program never waits for this reader.
+    const ::testing::AssertionResult ended =
+        WaitForObject(process.Get(), program + " " + arguments + " to end");
     if (!ended) {
         ADD_FAILURE() << ended.message();
         ::TerminateProcess(process.Get(), 1);

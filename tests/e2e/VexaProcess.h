@@ -68,13 +68,19 @@ private:
     DWORD m_id = 0;
 };
 
-// Vexa.exe run as a command with these arguments (as "/lock D:"), its standard output and
-// error (one pipe) and exit code, once it has ended.
+// A program run with these arguments, its standard output and error (one pipe) and exit code,
+// once it has ended; exit code -1 when it did not start or did not end.
 struct CommandRun {
     DWORD exitCode;
     std::string output;
 };
-CommandRun RunVexaCommand(const std::string& arguments);
+CommandRun RunProgram(const std::string& program, const std::string& arguments);
+
+// Vexa.exe run as a command (as "/lock D:").
+inline CommandRun RunVexaCommand(const std::string& arguments)
+{
+    return RunProgram(TestDirectory() + "\\Vexa.exe", arguments);
+}
 
 // The text of a message box, and a press of its OK button.
 std::string MessageBoxText(HWND box);
