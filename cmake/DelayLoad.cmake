@@ -7,6 +7,24 @@
 # For each library, a delay-import library is made at configure time from MinGW's own import
 # library (its names, as nm lists them) with dlltool, which also writes the loader's tables;
 # MinGW's runtime brings the loader itself (__delayLoadHelper2).
+#
+# Each function's member of such a library holds, in one code section, the function's jump
+# stub (FindWindowW@8: jmp *slot) and its loader thunk, where the slot points until the first
+# call. ld's 32-bit PE linker drops the code section of an import member whose jump stub nobody
+# calls by name, taking it for an unused stub of an ordinary import library; the slot then holds
+# 0 and the first call jumps there. So the program's own code calls these libraries' functions
+# by name, through their stubs, not through their slots as __declspec(dllimport) would: the
+# headers declare them so when told that the code is the library itself (_USER32_ and so on;
+# nothing else in the headers depends on that). vexa_delay_load_calls does that for the
+# targets whose objects go into the program; scripts/check-exe.sh reads every slot of the built
+# file, and fails naming a function whose slot does not lead to its loader.
+
+function(vexa_delay_load_calls target)
+  foreach(dll IN LISTS ARGN)
+    string(TOUPPER ${dll} name)
+    target_compile_definitions(${target} PRIVATE _${name}_)
+  endforeach()
+endfunction()
 
 function(vexa_delay_load target)
   set(folder ${CMAKE_BINARY_DIR}/delayload)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Checks what the two built Vexa.exe files promise: a Windows GUI program of the right kind
 # (PE32 for i686, PE32+ for x86_64), terminal-server aware, at most 300 KiB, needing no DLL but
-# Windows' own.
+# Windows' own, and loading the window, drawing, common-control and shell libraries at their first
+# call, with every delay-load slot leading to its loader in the file (delay-imports.py names a
+# function whose slot holds 0 or points elsewhere: its first call would crash).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 status=0
 windows_dlls='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|msvcrt)\.dll$'
+delay_loaded='user32.dll gdi32.dll comctl32.dll shell32.dll'
 for arch in i686 x86_64; do
   exe=build/$arch/Vexa.exe
   headers=$("$arch-w64-mingw32-objdump" -p "$exe")
@@ -19,8 +22,11 @@ for arch in i686 x86_64; do
   while read -r dll; do
     grep -qiE "$windows_dlls" <<<"$dll" || problems+=("needs $dll")
   done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
+  delay_problems=$(python3 scripts/delay-imports.py "$exe" $delay_loaded 2>&1 >/dev/null) ||
+    problems+=("$(echo; echo "$delay_problems")")
   if [ ${#problems[@]} -eq 0 ]; then
-    echo "$exe: $magic, Windows GUI, terminal-server aware, $size bytes, Windows DLLs only"
+    echo "$exe: $magic, Windows GUI, terminal-server aware, $size bytes, Windows DLLs only," \
+      "every delay-load slot leads to its loader"
   else
     echo "$exe: ${problems[*]}" >&2
     status=1
