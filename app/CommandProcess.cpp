@@ -5,6 +5,7 @@
 #include "RunningVexa.h"
 #include "drives/DriveLocks.h"
 #include "drives/SettingsStore.h"
+#include "framework/SystemFunction.h"
 #include "framework/UniqueHandle.h"
 #include "res/resource.h"
 
@@ -90,7 +91,13 @@ public:
             return;
         ::SetWindowLongPtrW(m_window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         // An elevated command still hears the Vexa of the user, which runs at a lower level.
-        ::ChangeWindowMessageFilterEx(m_window.Get(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
+        // Windows 7 brought the per-window filter; a Windows without it (ReactOS, which reports
+        // itself as 5.2) has no message integrity levels to filter by.
+        using ChangeFilterFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+        const auto changeFilter = AfxFindSystemFunction<ChangeFilterFunction>(
+            "user32.dll", "ChangeWindowMessageFilterEx");
+        if (changeFilter != nullptr)
+            changeFilter(m_window.Get(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
     }
 
     // Gives the running Vexa the command; TRUE when it answered, with the answers.

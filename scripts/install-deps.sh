@@ -15,6 +15,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  python3
   wine wine64 fonts-wine fonts-wqy-microhei
   xvfb xdotool x11-utils
   imagemagick
@@ -23,7 +24,7 @@ packages=(
   osslsigncode openssl jq
 )
 if [ "${1:-}" = realdrive ]; then
-  packages+=(qemu-system-x86 qemu-utils debootstrap e2fsprogs xorriso python3)
+  packages+=(qemu-system-x86 qemu-utils debootstrap e2fsprogs xorriso)
 fi
 
 missing=()
