@@ -24,9 +24,11 @@ LRESULT CSettingsDlg::OnCopyData(WPARAM sender, LPARAM data)
     std::vector<BYTE> bytes = WriteCommandAnswers(answers);
     COPYDATASTRUCT answer = {kCommandAnswerTag, static_cast<DWORD>(bytes.size()), bytes.data()};
     DWORD_PTR result = 0;
-    // A sender that hangs keeps Vexa waiting no longer than this.
+    // A sender that hangs keeps Vexa waiting no longer than this. Not SMTO_ABORTIFHUNG: the
+    // sender's thread waits in SendMessageTimeout and reads no messages meanwhile, so a system
+    // that judges it by the time since its last read (ReactOS, once the command's start took
+    // over five seconds) counts it as hung and drops the answer it is waiting for.
     ::SendMessageTimeoutW(answerTo, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
-                          reinterpret_cast<LPARAM>(&answer), SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000,
-                          &result);
+                          reinterpret_cast<LPARAM>(&answer), SMTO_NORMAL, 5000, &result);
     return TRUE;
 }

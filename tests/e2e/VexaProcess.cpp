@@ -17,8 +17,13 @@ std::string TestDirectory()
 void FreshAccountTest::Forget()
 {
     DeleteProgramKey();
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                         "Vexa");
+    // Not RegDeleteKeyValueA: the ReactOS test runs this on a Windows without it.
+    HKEY run = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                        0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(run, "Vexa");
+        ::RegCloseKey(run);
+    }
 }
 
 VexaProcess::VexaProcess(const std::string& workingDirectory, const std::string& executable)
