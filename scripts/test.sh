@@ -4,7 +4,9 @@
 # throwaway Wine prefix (among them the packages: made with scripts/package.sh, looked into, and
 # the 64-bit MSI installed, upgraded and removed), and then takes the screenshots
 # (build/screenshots/) to show that the program comes up for a user. Last comes the real-drive
-# test (scripts/realdrive-test.sh): Vexa.exe locking a drive that QEMU emulates, in a guest.
+# test (scripts/realdrive-test.sh): Vexa.exe locking a drive that QEMU emulates, in a guest;
+# and then the ReactOS test (scripts/reactos-test.sh): the 32-bit Vexa.exe on Windows' own CD-ROM
+# class driver, where the ReactOS live CD image is at hand.
 # Arguments go to ctest (for example -R SystemTray).
 #
 #   scripts/test.sh --stress   instead of the above run of ctest: two suites side by side, each
@@ -30,8 +32,11 @@ if [ $stress = 0 ]; then
     ctest --test-dir build/x86_64 --output-on-failure "$@"
   )
   bash scripts/screenshots.sh build/screenshots
-  # A run narrowed to some tests (arguments for ctest) leaves the real-drive test out.
-  [ $# -gt 0 ] || bash scripts/realdrive-test.sh
+  # A run narrowed to some tests (arguments for ctest) leaves the guests out.
+  if [ $# -eq 0 ]; then
+    bash scripts/realdrive-test.sh
+    bash scripts/reactos-test.sh
+  fi
   exit 0
 fi
 

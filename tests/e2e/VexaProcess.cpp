@@ -168,6 +168,47 @@ void VexaProcess::Command(UINT id)
     ::SendMessageA(SettingsWindow(), WM_COMMAND, id, 0);
 }
 
+namespace {
+
+void CALLBACK Handled(HWND, UINT, ULONG_PTR handled, LRESULT)
+{
+    *reinterpret_cast<bool*>(handled) = true;
+}
+
+} // namespace
+
+::testing::AssertionResult VexaProcess::Choose(UINT id)
+{
+    bool handled = false;
+    ::SendMessageCallbackA(SettingsWindow(), WM_COMMAND, id, 0, Handled,
+                           reinterpret_cast<ULONG_PTR>(&handled));
+    const ::testing::AssertionResult over = WaitFor(
+        [&] {
+            PumpMessages();
+            return handled || MessageBox() != nullptr;
+        },
+        "Vexa to handle command " + std::to_string(id));
+    if (!over)
+        return over;
+    return NoMessageBox();
+}
+
+::testing::AssertionResult VexaProcess::NoMessageBox()
+{
+    HWND box = MessageBox();
+    if (box == nullptr)
+        return ::testing::AssertionSuccess();
+    const std::string text = MessageBoxText(box);
+    PressOk(box);
+    return ::testing::AssertionFailure() << "Vexa showed the message \"" << text << "\"";
+}
+
+::testing::AssertionResult VexaProcess::Exit()
+{
+    ::PostMessageA(SettingsWindow(), WM_COMMAND, 32771 /* Exit */, 0);
+    return WaitForExit();
+}
+
 CommandRun RunProgram(const std::string& program, const std::string& arguments)
 {
     CommandRun run = {static_cast<DWORD>(-1), ""};

@@ -60,6 +60,16 @@ public:
     // Sends a menu command to the settings dialog and returns once it has been handled.
     void Command(UINT id);
 
+    // Sends a menu command as the menu does and waits (see WaitFor) until Vexa has handled it.
+    // A message box shown meanwhile (a refused lock) fails it with its text, and is answered.
+    ::testing::AssertionResult Choose(UINT id);
+
+    // Fails with the text of a message box Vexa shows, after answering it.
+    ::testing::AssertionResult NoMessageBox();
+
+    // Chooses Exit, as the menu does, and waits for the process to end.
+    ::testing::AssertionResult Exit();
+
 private:
     void Own(const PROCESS_INFORMATION& started);
 

@@ -111,40 +111,7 @@ protected:
         const ::testing::AssertionResult started = vexa->WaitForStart();
         if (!started)
             return started;
-        return NoMessageBox();
-    }
-
-    // Sends a menu command as the menu does and waits until Vexa has handled it.
-    ::testing::AssertionResult Choose(UINT id)
-    {
-        bool handled = false;
-        ::SendMessageCallbackA(vexa->SettingsWindow(), WM_COMMAND, id, 0, Handled,
-                               reinterpret_cast<ULONG_PTR>(&handled));
-        const ::testing::AssertionResult over = WaitFor(
-            [&] {
-                PumpMessages();
-                return handled || vexa->MessageBox() != nullptr;
-            },
-            "Vexa to handle command " + std::to_string(id));
-        if (!over)
-            return over;
-        return NoMessageBox();
-    }
-
-    ::testing::AssertionResult NoMessageBox()
-    {
-        HWND box = vexa->MessageBox();
-        if (box == nullptr)
-            return ::testing::AssertionSuccess();
-        const std::string text = MessageBoxText(box);
-        PressOk(box);
-        return ::testing::AssertionFailure() << "Vexa showed the message \"" << text << "\"";
-    }
-
-    ::testing::AssertionResult Exit()
-    {
-        ::PostMessageA(vexa->SettingsWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
-        return vexa->WaitForExit();
+        return vexa->NoMessageBox();
     }
 
     HWND ShownMenu() const
@@ -177,11 +144,6 @@ protected:
         return menu;
     }
 
-    static void CALLBACK Handled(HWND, UINT, ULONG_PTR handled, LRESULT)
-    {
-        *reinterpret_cast<bool*>(handled) = true;
-    }
-
     std::unique_ptr<VexaProcess> vexa;
 };
 
@@ -212,7 +174,7 @@ TEST_F(ReactOSDrive, EveryLockAsWindowsOwnDriverCountsIt)
     CommandRun run = RunVexaCommand("/status");
     EXPECT_EQ(0u, run.exitCode) << run.output;
     EXPECT_NE(std::string::npos, run.output.find(locked)) << run.output;
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Exit());
     ASSERT_TRUE(g_host->Confirms("status")); // still locked
 
     // Commands working alone: each first takes the remembered locks back and applies them.
@@ -236,19 +198,19 @@ TEST_F(ReactOSDrive, EveryLockAsWindowsOwnDriverCountsIt)
     EXPECT_EQ(g_drive + " unlocked\r\n", run.output);
     ASSERT_TRUE(g_host->Confirms("restart-then-unlock")); // unlocked
 
-    ASSERT_TRUE(Choose(ID_TRAY_LOCKALL));
-    ASSERT_TRUE(Choose(ID_TRAY_LOCKALL));
-    ASSERT_TRUE(Choose(ID_TRAY_UNLOCKALL));
+    ASSERT_TRUE(vexa->Choose(ID_TRAY_LOCKALL));
+    ASSERT_TRUE(vexa->Choose(ID_TRAY_LOCKALL));
+    ASSERT_TRUE(vexa->Choose(ID_TRAY_UNLOCKALL));
     ASSERT_TRUE(g_host->Confirms("lock-all-twice-unlock-all")); // unlocked
 
-    ASSERT_TRUE(Choose(driveEntry)); // "Lock drive D:"
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Choose(driveEntry)); // "Lock drive D:"
+    ASSERT_TRUE(vexa->Exit());
     ASSERT_TRUE(g_host->Confirms("lock-then-exit")); // still locked
 
     ASSERT_TRUE(Start());
-    ASSERT_TRUE(Choose(driveEntry)); // "Unlock drive D:"
+    ASSERT_TRUE(vexa->Choose(driveEntry)); // "Unlock drive D:"
     ASSERT_TRUE(g_host->Confirms("restart-unlock")); // unlocked; an eject opens the tray
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Exit());
 }
 
 } // namespace

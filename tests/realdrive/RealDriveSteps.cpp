@@ -259,41 +259,7 @@ protected:
         if (!ListedBefore(vexa->SettingsWindow(), watcher.Window()))
             return ::testing::AssertionFailure()
                    << "Vexa's window is told of drive changes after the watcher's, not before";
-        return NoMessageBox();
-    }
-
-    // Sends a menu command as the menu does and waits until Vexa has handled it. A message box
-    // shown meanwhile (a refused lock) fails the step with its text, and is answered.
-    ::testing::AssertionResult Choose(UINT id)
-    {
-        bool handled = false;
-        ::SendMessageCallbackA(vexa->SettingsWindow(), WM_COMMAND, id, 0, Handled,
-                               reinterpret_cast<ULONG_PTR>(&handled));
-        const ::testing::AssertionResult over = WaitFor(
-            [&] {
-                PumpMessages();
-                return handled || vexa->MessageBox() != nullptr;
-            },
-            "Vexa to handle command " + std::to_string(id));
-        if (!over)
-            return over;
-        return NoMessageBox();
-    }
-
-    ::testing::AssertionResult NoMessageBox()
-    {
-        HWND box = vexa->MessageBox();
-        if (box == nullptr)
-            return ::testing::AssertionSuccess();
-        const std::string text = MessageBoxText(box);
-        PressOk(box);
-        return ::testing::AssertionFailure() << "Vexa showed the message \"" << text << "\"";
-    }
-
-    ::testing::AssertionResult Exit()
-    {
-        ::PostMessageA(vexa->SettingsWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
-        return vexa->WaitForExit();
+        return vexa->NoMessageBox();
     }
 
     // Waits for Wine's next arrival broadcast for the letter and for Vexa to be idle after it.
@@ -308,12 +274,7 @@ protected:
         if (!told)
             return told;
         ::SendMessageA(vexa->SettingsWindow(), WM_NULL, 0, 0);
-        return NoMessageBox();
-    }
-
-    static void CALLBACK Handled(HWND, UINT, ULONG_PTR handled, LRESULT)
-    {
-        *reinterpret_cast<bool*>(handled) = true;
+        return vexa->NoMessageBox();
     }
 
     ArrivalWatcher watcher;
@@ -337,7 +298,7 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     ::Sleep(5000);
     EXPECT_EQ(nullptr, ShownBalloon().window) << ShownBalloon().text;
 
-    ASSERT_TRUE(Choose(ID_DRIVE_FIRST)); // "Lock drive D:"
+    ASSERT_TRUE(vexa->Choose(ID_DRIVE_FIRST)); // "Lock drive D:"
     ASSERT_TRUE(HostConfirms("lock-d"));
 
     // A press on the locked drive's button: the balloon says why the drive does not open.
@@ -350,18 +311,18 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     EXPECT_TRUE(CaptureBalloon(notice.window, TestDirectory() + "\\steps\\eject-notice.bmp"));
     ASSERT_TRUE(HostConfirms("eject-pressed")); // the lock stays
 
-    ASSERT_TRUE(Choose(ID_DRIVE_FIRST)); // "Unlock drive D:"
+    ASSERT_TRUE(vexa->Choose(ID_DRIVE_FIRST)); // "Unlock drive D:"
     ASSERT_TRUE(HostConfirms("unlock-d"));
 
     // One lock per drive: a second "Lock All Drives" adds none that one unlock would leave.
-    ASSERT_TRUE(Choose(ID_TRAY_LOCKALL));
-    ASSERT_TRUE(Choose(ID_TRAY_LOCKALL));
+    ASSERT_TRUE(vexa->Choose(ID_TRAY_LOCKALL));
+    ASSERT_TRUE(vexa->Choose(ID_TRAY_LOCKALL));
     ASSERT_TRUE(HostConfirms("lock-all-twice"));
-    ASSERT_TRUE(Choose(ID_DRIVE_FIRST));
+    ASSERT_TRUE(vexa->Choose(ID_DRIVE_FIRST));
     ASSERT_TRUE(HostConfirms("unlock-d-once"));
 
-    ASSERT_TRUE(Choose(ID_DRIVE_FIRST));
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Choose(ID_DRIVE_FIRST));
+    ASSERT_TRUE(vexa->Exit());
     EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword());
     ASSERT_TRUE(HostConfirms("exit")); // the lock stays; then the host unlocks D: from outside
 
@@ -381,14 +342,14 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     EXPECT_TRUE(WaitFor([] { return !DriveExists('E'); }, "Wine to remove drive E:"));
 
     // The control: the same drive with nothing remembered for E: is left alone.
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Exit());
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kProgramKey, "E:");
     ASSERT_TRUE(Start());
     arrivals = ArrivalWatcher::Arrivals('E');
     ASSERT_TRUE(HostConfirms("plug-control"));
     ASSERT_TRUE(Arrived('E', arrivals));
     ASSERT_TRUE(HostConfirms("plugged-unremembered"));
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Exit());
 
     // The command line with no Vexa running: the command works alone, on the drive itself.
     CommandRun run = RunVexaCommand("/unlock D:");
@@ -403,11 +364,11 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     // it offers "Lock drive D:" again, so choosing it locks the drive.
     ASSERT_TRUE(Start());
     EXPECT_EQ("D: unlocked\r\n", RunVexaCommand("/unlock D:").output);
-    ASSERT_TRUE(NoMessageBox());
+    ASSERT_TRUE(vexa->NoMessageBox());
     ASSERT_TRUE(HostConfirms("command-unlock-running"));
-    ASSERT_TRUE(Choose(ID_DRIVE_FIRST));
+    ASSERT_TRUE(vexa->Choose(ID_DRIVE_FIRST));
     ASSERT_TRUE(HostConfirms("menu-after-command"));
-    ASSERT_TRUE(Exit());
+    ASSERT_TRUE(vexa->Exit());
 }
 
 } // namespace
