@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 namespace {
 
 using SettingsWindowE2E = FreshAccountTest;
@@ -89,6 +91,54 @@ TEST_F(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
     EXPECT_EQ(std::vector<std::string>{WebBrowserOverride::CommandLineFor(
                   "https://www.brindle.example/vexa/")},
               browser.CommandLines(1));
+}
+
+TEST_F(SettingsWindowE2E, AScreenReaderHearsTheHomePageLinkAsALinkAndFollowsIt)
+{
+    WebBrowserOverride webBrowser;
+    BrowserRecorder browser;
+    VexaProcess vexa;
+    ASSERT_TRUE(vexa.WaitForStart());
+    HWND settings = vexa.SettingsWindow();
+    vexa.Command(32772);
+
+    // As a screen reader asks: through Active Accessibility, from this process.
+    ASSERT_EQ(S_OK, ::CoInitialize(nullptr));
+    IAccessible* link = nullptr;
+    ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(::GetDlgItem(settings, 1006), OBJID_CLIENT,
+                                                 __uuidof(IAccessible), reinterpret_cast<void**>(&link)));
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+        BSTR answer = nullptr;
+        std::wstring result = SUCCEEDED((link->*get)(self, &answer)) && answer != nullptr
+                                  ? std::wstring(answer, ::SysStringLen(answer))
+                                  : L"<none>";
+        ::SysFreeString(answer);
+        return result;
+    };
+    const auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) {
+        VARIANT answer;
+        answer.vt = VT_EMPTY;
+        return SUCCEEDED((link->*get)(self, &answer)) && answer.vt == VT_I4 ? answer.lVal : -1;
+    };
+    EXPECT_EQ(ROLE_SYSTEM_LINK, number(&IAccessible::get_accRole));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", text(&IAccessible::get_accName));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", text(&IAccessible::get_accValue));
+    EXPECT_EQ(L"Jump", text(&IAccessible::get_accDefaultAction));
+    const long states = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_TRAVERSED;
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
+              number(&IAccessible::get_accState) & states);
+
+    EXPECT_EQ(S_OK, link->accDoDefaultAction(self));
+    EXPECT_EQ(std::vector<std::string>{WebBrowserOverride::CommandLineFor(
+                  "https://www.brindle.example/vexa/")},
+              browser.CommandLines(1));
+    EXPECT_TRUE(WaitFor([&] { return (number(&IAccessible::get_accState) & states) == states; },
+                        "the link to read as visited"));
+    link->Release();
+    ::CoUninitialize();
 }
 
 } // namespace
