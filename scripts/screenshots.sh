@@ -22,7 +22,8 @@
 # there is no dark tray-menu picture: the menu over a dark taskbar looks as in tray-menu.png.
 #
 # The high-contrast session uses the colours of Windows' black contrast theme (white text on
-# black, links yellow) and a light theme chosen before, which a contrast theme overrides. Wine
+# black, links yellow), without Wine's visual style, and a light theme chosen before, which a
+# contrast theme overrides. Wine
 # always reports high contrast off, so it runs vexa_high_contrast.exe (tests/contrast/): Vexa's
 # own code and resources, with that one answer turned to "on".
 set -euo pipefail
@@ -66,6 +67,12 @@ shoot() {
   for ((i = 0; i < ${#colours[@]}; i += 2)); do
     wine reg add 'HKCU\Control Panel\Colors' /v "${colours[i]}" /t REG_SZ /d "${colours[i + 1]}" /f >/dev/null 2>&1
   done
+  # Wine's own visual style ignores the system colours; Windows draws a program's controls in
+  # the contrast theme's colours, as Wine does without a style. (The session comes last.)
+  if [ "$theme" = contrast ]; then
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+      /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
+  fi
   # Wine reads the scale and the colours when the prefix's server starts.
   vexa_restart_server
 
