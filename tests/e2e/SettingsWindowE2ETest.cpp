@@ -3,11 +3,11 @@
 
 #include "support/BrowserRecorder.h"
 #include "support/RegistryValues.h"
+#include "support/ScreenReader.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <oleacc.h>
 
 namespace {
 
@@ -103,42 +103,22 @@ TEST_F(SettingsWindowE2E, AScreenReaderHearsTheHomePageLinkAsALinkAndFollowsIt)
     vexa.Command(32772);
 
     // As a screen reader asks: through Active Accessibility, from this process.
-    ASSERT_EQ(S_OK, ::CoInitialize(nullptr));
-    IAccessible* link = nullptr;
-    ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(::GetDlgItem(settings, 1006), OBJID_CLIENT,
-                                                 __uuidof(IAccessible), reinterpret_cast<void**>(&link)));
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
-        BSTR answer = nullptr;
-        std::wstring result = SUCCEEDED((link->*get)(self, &answer)) && answer != nullptr
-                                  ? std::wstring(answer, ::SysStringLen(answer))
-                                  : L"<none>";
-        ::SysFreeString(answer);
-        return result;
-    };
-    const auto number = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) {
-        VARIANT answer;
-        answer.vt = VT_EMPTY;
-        return SUCCEEDED((link->*get)(self, &answer)) && answer.vt == VT_I4 ? answer.lVal : -1;
-    };
-    EXPECT_EQ(ROLE_SYSTEM_LINK, number(&IAccessible::get_accRole));
-    EXPECT_EQ(L"https://www.brindle.example/vexa/", text(&IAccessible::get_accName));
-    EXPECT_EQ(L"https://www.brindle.example/vexa/", text(&IAccessible::get_accValue));
-    EXPECT_EQ(L"Jump", text(&IAccessible::get_accDefaultAction));
+    ScreenReader reader;
+    ASSERT_NE(nullptr, reader.Find(::GetDlgItem(settings, 1006)));
+    EXPECT_EQ(ROLE_SYSTEM_LINK, reader.Number(&IAccessible::get_accRole));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", reader.Text(&IAccessible::get_accName));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", reader.Text(&IAccessible::get_accValue));
+    EXPECT_EQ(L"Jump", reader.Text(&IAccessible::get_accDefaultAction));
     const long states = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_TRAVERSED;
     EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
-              number(&IAccessible::get_accState) & states);
+              reader.Number(&IAccessible::get_accState) & states);
 
-    EXPECT_EQ(S_OK, link->accDoDefaultAction(self));
+    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
     EXPECT_EQ(std::vector<std::string>{WebBrowserOverride::CommandLineFor(
                   "https://www.brindle.example/vexa/")},
               browser.CommandLines(1));
-    EXPECT_TRUE(WaitFor([&] { return (number(&IAccessible::get_accState) & states) == states; },
+    EXPECT_TRUE(WaitFor([&] { return (reader.Number(&IAccessible::get_accState) & states) == states; },
                         "the link to read as visited"));
-    link->Release();
-    ::CoUninitialize();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // outcome, except where a test opens through the real shell.
 #include "support/BrowserRecorder.h"
 #include "support/HighContrast.h"
+#include "support/ScreenReader.h"
 #include "support/ScopedOverride.h"
 #include "support/SettingsDialogFixture.h"
 
@@ -11,7 +12,6 @@
 #include "res/resource.h"
 
 #include <commctrl.h>
-#include <oleacc.h>
 #include <psapi.h>
 
 #include <cstring>
@@ -515,45 +515,6 @@ TEST_F(HyperLinkTest, AClickOpensTheTargetThroughTheRealShell)
               catcher.boxes[0].text);
 }
 
-// What a screen reader asks through Active Accessibility, on this thread's apartment.
-struct ScreenReader {
-    ScreenReader() { ::CoInitialize(nullptr); }
-    ~ScreenReader()
-    {
-        if (link != nullptr)
-            link->Release();
-        ::CoUninitialize();
-    }
-    IAccessible* Find(HWND window)
-    {
-        ::AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                     reinterpret_cast<void**>(&link));
-        return link;
-    }
-    std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*))
-    {
-        BSTR text = nullptr;
-        if (FAILED((link->*get)(self, &text)) || text == nullptr)
-            return L"<none>";
-        std::wstring result(text, ::SysStringLen(text));
-        ::SysFreeString(text);
-        return result;
-    }
-    long Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*))
-    {
-        VARIANT number;
-        number.vt = VT_EMPTY;
-        return SUCCEEDED((link->*get)(self, &number)) && number.vt == VT_I4 ? number.lVal : -1;
-    }
-    VARIANT self = [] {
-        VARIANT child;
-        child.vt = VT_I4;
-        child.lVal = CHILDID_SELF;
-        return child;
-    }();
-    IAccessible* link = nullptr;
-};
-
 const long kLinkStates = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED |
                          STATE_SYSTEM_TRAVERSED;
 
@@ -571,7 +532,7 @@ TEST_F(HyperLinkTest, AScreenReaderHearsALinkAndFollowsItAsAClickDoes)
               reader.Number(&IAccessible::get_accState) & kLinkStates);
     VARIANT other = reader.self;
     other.lVal = 1; // the link has no children
-    EXPECT_EQ(E_INVALIDARG, reader.link->accDoDefaultAction(other));
+    EXPECT_EQ(E_INVALIDARG, reader.object->accDoDefaultAction(other));
 
     // The default action opens the target through the real shell, as a click does: visited
     // once opened, the same message box when it cannot be.
@@ -583,14 +544,14 @@ TEST_F(HyperLinkTest, AScreenReaderHearsALinkAndFollowsItAsAClickDoes)
     MessageBoxCatcher catcher;
     link->SetLinkTarget("vexa-link-test:home");
     EXPECT_EQ(L"vexa-link-test:home", reader.Text(&IAccessible::get_accValue));
-    EXPECT_EQ(S_OK, reader.link->accDoDefaultAction(reader.self));
+    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
     PumpMessages();
     EXPECT_EQ(std::vector<std::string>{browser + " \"vexa-link-test:home\""},
               recorder.CommandLines(1));
     EXPECT_NE(0, reader.Number(&IAccessible::get_accState) & STATE_SYSTEM_TRAVERSED);
 
     link->SetLinkTarget("vexa-unregistered:home");
-    EXPECT_EQ(S_OK, reader.link->accDoDefaultAction(reader.self));
+    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
     PumpMessages();
     ASSERT_EQ(1u, catcher.boxes.size());
     EXPECT_EQ("Can't open link:\n\nThere is no application associated\nwith the given filename "
@@ -599,7 +560,7 @@ TEST_F(HyperLinkTest, AScreenReaderHearsALinkAndFollowsItAsAClickDoes)
 
     // The object goes with the control: a screen reader that still holds it hears so.
     DestroyDialog();
-    EXPECT_EQ(RPC_E_DISCONNECTED, reader.link->accDoDefaultAction(reader.self));
+    EXPECT_EQ(RPC_E_DISCONNECTED, reader.object->accDoDefaultAction(reader.self));
     EXPECT_EQ(-1, reader.Number(&IAccessible::get_accRole));
 }
 
