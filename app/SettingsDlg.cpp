@@ -34,6 +34,7 @@ const MessageMapEntry CSettingsDlg::messageEntries[] = {
     MapMessage(WM_POWERBROADCAST, &CSettingsDlg::OnPowerBroadcast),
     MapMessage(WM_NULL, &CSettingsDlg::OnMenuClosed),
     MapMessage(WM_SETTINGCHANGE, &CSettingsDlg::OnSettingChange),
+    MapMessage(WM_SYSCOLORCHANGE, &CSettingsDlg::OnSysColorChange),
     MapMessage(WM_DPICHANGED, &CSettingsDlg::OnDpiChanged),
     MapMessage(WM_DISPLAYCHANGE, &CSettingsDlg::OnDisplayChange),
     MapMessage(WM_COPYDATA, &CSettingsDlg::OnCopyData),
@@ -219,11 +220,28 @@ LRESULT CSettingsDlg::OnSettingChange(WPARAM action, LPARAM area)
     // Group Policy tells every top-level window when it has applied new policies.
     if (changed != nullptr && ::lstrcmpiW(changed, L"Policy") == 0)
         ShowDriveLocks(m_locks.PoliciesChanged(IsMenuShown()));
-    if (m_pTray != nullptr)
+    if (m_pTray != nullptr) {
         m_pTray->OnSettingChange(changed);
+        if (action == SPI_SETHIGHCONTRAST)
+            m_pTray->OnContrastChange();
+    }
+    // Only top-level windows hear of it: the link learns it from here.
+    if (m_link.m_hWnd != nullptr)
+        m_link.SendMessage(WM_SETTINGCHANGE, action, area);
     // New icon metrics: every icon is loaded again at its size.
     if (action == SPI_SETICONMETRICS || action == SPI_SETNONCLIENTMETRICS)
         FollowScale(AfxGetWindowDpi(m_hWnd));
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnSysColorChange(WPARAM wparam, LPARAM lparam)
+{
+    // New system colours, as when a contrast theme is chosen: the tray picture and the link's
+    // colour follow.
+    if (m_pTray != nullptr)
+        m_pTray->OnContrastChange();
+    if (m_link.m_hWnd != nullptr)
+        m_link.SendMessage(WM_SYSCOLORCHANGE, wparam, lparam);
     return 0;
 }
 

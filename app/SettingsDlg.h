@@ -88,6 +88,7 @@ protected:
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
     LRESULT OnMenuClosed(WPARAM wparam, LPARAM lparam);
     LRESULT OnSettingChange(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSysColorChange(WPARAM wparam, LPARAM lparam);
     LRESULT OnDpiChanged(WPARAM dpi, LPARAM suggested);
     LRESULT OnDisplayChange(WPARAM wparam, LPARAM lparam);
     // A command of Vexa.exe started with /lock, /unlock or /status (see ScriptCommands.cpp).

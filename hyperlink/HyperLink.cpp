@@ -1,6 +1,8 @@
 #include "HyperLink.h"
 
 #include "OpenLink.h"
+#include "framework/ActiveAccessibility.h"
+#include "framework/HighContrast.h"
 #include "framework/UniqueHandle.h"
 #include "framework/WideString.h"
 
@@ -29,6 +31,10 @@ const MessageMapEntry CHyperLink::messageEntries[] = {
     MapMessage(WM_PAINT, &CHyperLink::OnPaint),
     MapMessage(WM_UPDATEUISTATE, &CHyperLink::OnUpdateUiState),
     MapMessage(WM_NCHITTEST, &CHyperLink::OnNcHitTest),
+    MapMessage(WM_GETOBJECT, &CHyperLink::OnGetObject),
+    MapMessage(CHyperLink::kFollowLinkMessage, &CHyperLink::OnFollowLinkMessage),
+    MapMessage(WM_SETTINGCHANGE, &CHyperLink::OnSettingChange),
+    MapMessage(WM_SYSCOLORCHANGE, &CHyperLink::OnSysColorChange),
 };
 
 const MessageMap CHyperLink::messageMap = DefineMessageMap(&CStatic::messageMap, messageEntries);
@@ -77,7 +83,13 @@ CHyperLink::~CHyperLink()
 
 void CHyperLink::PostNcDestroy()
 {
+    m_accessible.Reset(); // a screen reader that still holds it learns that the link is gone
     m_hint.Detach();
+}
+
+CWideString CHyperLink::DisplayedText() const
+{
+    return WideTextOf(m_hWnd);
 }
 
 void CHyperLink::SetLinkTarget(std::string target)
@@ -175,7 +187,9 @@ LRESULT CHyperLink::OnCtlColor(WPARAM wparam, LPARAM)
 {
     HDC dc = reinterpret_cast<HDC>(wparam);
     COLORREF colour = s_crLink;
-    if (m_bHovering && (m_dwLinkStyle & LKS_HOVERCOLOUR) != 0)
+    if (AfxHighContrastOn())
+        colour = ::GetSysColor(COLOR_HOTLIGHT); // the underline and focus rectangle show the state
+    else if (m_bHovering && (m_dwLinkStyle & LKS_HOVERCOLOUR) != 0)
         colour = s_crHover;
     else if (m_bActive && (m_dwLinkStyle & LKS_NOACTIVECOLOUR) == 0)
         colour = s_crActive;
@@ -327,6 +341,42 @@ LRESULT CHyperLink::OnNcHitTest(WPARAM, LPARAM)
     // A static control is transparent to the pointer unless it has SS_NOTIFY: the whole window
     // counts as client area, so the link receives the pointer's messages.
     return HTCLIENT;
+}
+
+LRESULT CHyperLink::OnGetObject(WPARAM wparam, LPARAM lparam)
+{
+    // Only the client object is the link's; the window's frame and the rest are the system's.
+    // Without Active Accessibility, the link answers as a plain window.
+    const ActiveAccessibility* library = AfxActiveAccessibility();
+    if (static_cast<DWORD>(lparam) != static_cast<DWORD>(OBJID_CLIENT) || library == nullptr)
+        return Default();
+    if (!m_accessible)
+        m_accessible.Reset(CLinkAccessible::Create(this, *library));
+    if (!m_accessible)
+        return Default();
+    const LRESULT reference = library->lresultFromObject(
+        __uuidof(IAccessible), wparam, static_cast<IAccessible*>(m_accessible.Get()));
+    return reference >= 0 ? reference : Default();
+}
+
+LRESULT CHyperLink::OnFollowLinkMessage(WPARAM, LPARAM)
+{
+    FollowLink();
+    return 0;
+}
+
+LRESULT CHyperLink::OnSettingChange(WPARAM wparam, LPARAM)
+{
+    // High contrast went on or off: the colour follows at the repaint.
+    if (wparam == SPI_SETHIGHCONTRAST)
+        Invalidate();
+    return Default();
+}
+
+LRESULT CHyperLink::OnSysColorChange(WPARAM, LPARAM)
+{
+    Invalidate(); // the hot-light colour may be another
+    return Default();
 }
 
 void CHyperLink::FitToText()

@@ -3,12 +3,15 @@
 // shows a hint, and a click (or Space or Enter while it has the focus) opens its target in the
 // browser. The colour follows the link's state: hovering, active (focused or pressed), visited.
 // It is a tab stop, shows the focus rectangle when the keyboard brought the focus, and keeps its
-// text as the window text, which screen readers read as its name.
+// text as the window text. Screen readers hear it as a link (CLinkAccessible), with its text as
+// name and its target as value, and can follow it. While high contrast is on, it draws in the
+// system's hot-light colour whatever its state, and follows a change of the colours at once.
 //
 // The control is attached to a static control of a dialog template through the dialog's data
 // exchange, so all of its set-up happens in PreSubclassWindow.
 #pragma once
 
+#include "LinkAccessible.h"
 #include "framework/Font.h"
 #include "framework/Static.h"
 #include "framework/ToolTipCtrl.h"
@@ -16,6 +19,8 @@
 #include <windows.h>
 
 #include <string>
+
+class CWideString;
 
 class CHyperLink : public CStatic {
 public:
@@ -27,6 +32,10 @@ public:
     static constexpr DWORD LKS_FOCUSONCLICK = 0x10;   // a press gives the control the focus
     static constexpr DWORD LKS_NOCURSORLOAD = 0x20;   // set-up does not load the hand cursor
     static constexpr DWORD LKS_NOACTIVECOLOUR = 0x40; // the active colour is never shown
+
+    // Posted to the link by its accessible object's default action: the link opens as after a
+    // click.
+    static constexpr UINT kFollowLinkMessage = WM_APP + 0x100;
 
     CHyperLink();
     ~CHyperLink() override;
@@ -47,6 +56,9 @@ public:
     // 0xFFFFFFFF stands for the system's highlight colour, as it is now. Links show the new
     // colours at their next repaint.
     static void SetLinkColours(COLORREF link, COLORREF active, COLORREF visited, COLORREF hover);
+
+    // The text the link shows, which is what it reads as.
+    CWideString DisplayedText() const;
 
     // Relays the message to the tooltip, which sees the pointer only this way; never consumes it.
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -85,6 +97,10 @@ protected:
     LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
     LRESULT OnUpdateUiState(WPARAM wparam, LPARAM lparam);
     LRESULT OnNcHitTest(WPARAM wparam, LPARAM lparam);
+    LRESULT OnGetObject(WPARAM wparam, LPARAM lparam);
+    LRESULT OnFollowLinkMessage(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSettingChange(WPARAM wparam, LPARAM lparam);
+    LRESULT OnSysColorChange(WPARAM wparam, LPARAM lparam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -110,6 +126,7 @@ private:
     static void LoadHandCursor();
 
     CFont m_linkFont; // the window's font with the underline following LKS_UNDERLINE
+    CLinkAccessibleHandle m_accessible; // made at a screen reader's first request
 };
 
 // What FollowLink opens targets with: OpenLinkTarget. The tests put a stand-in here to count

@@ -7,6 +7,7 @@
 #   tray-icon-150.png, tray-menu-150.png, settings-150.png, ...      150 %
 #   tray-icon-dark.png, settings-dark.png, desktop-dark.png          100 %, dark taskbar
 #   tray-menu-de.png, settings-de.png, ... and the same with -ja     German and Japanese
+#   tray-icon-high-contrast.png, settings-high-contrast.png, ...     a black contrast theme
 #
 # Wine takes the display language from LC_ALL, and Vexa follows it; the Japanese session's
 # letters come from the font scripts/wine-env.sh puts in for Windows' Japanese one.
@@ -19,12 +20,19 @@
 # with the menu colour and a dialog with the button face, so the dark session darkens the menu
 # and tooltip colours only. Because the taskbar and a popup menu share that colour in Wine,
 # there is no dark tray-menu picture: the menu over a dark taskbar looks as in tray-menu.png.
+#
+# The high-contrast session uses the colours of Windows' black contrast theme (white text on
+# black, links yellow), without Wine's visual style, and a light theme chosen before, which a
+# contrast theme overrides. Wine
+# always reports high contrast off, so it runs vexa_high_contrast.exe (tests/contrast/): Vexa's
+# own code and resources, with that one answer turned to "on".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-screenshots}")
 mkdir -p "$out"
 exe=build/x86_64/Vexa.exe
-[ -f "$exe" ] || bash scripts/build.sh
+contrast_exe=build/x86_64/vexa_high_contrast.exe
+[ -f "$exe" ] && [ -f "$contrast_exe" ] || bash scripts/build.sh
 
 export VEXA_SCREEN=800x600
 . scripts/wine-env.sh
@@ -36,23 +44,40 @@ light_colours=(Menu "240 240 240" MenuText "0 0 0" InfoWindow "255 255 255" Info
   ButtonFace "240 240 240" ButtonText "0 0 0")
 dark_colours=(Menu "32 32 32" MenuText "255 255 255" InfoWindow "43 43 43" InfoText "255 255 255"
   ButtonFace "240 240 240" ButtonText "0 0 0")
+contrast_colours=(Menu "0 0 0" MenuText "255 255 255" InfoWindow "0 0 0" InfoText "255 255 255"
+  ButtonFace "0 0 0" ButtonText "255 255 255" Window "0 0 0" WindowText "255 255 255"
+  HotTrackingColor "255 255 0" GrayText "63 242 63" Highlight "26 235 255" HighlightText "0 0 0"
+  ButtonShadow "255 255 255" ButtonHilight "255 255 255" ButtonDkShadow "255 255 255"
+  ButtonLight "255 255 255" WindowFrame "255 255 255" ActiveTitle "0 0 0" TitleText "255 255 255"
+  GradientActiveTitle "0 0 0" ActiveBorder "255 255 255" MenuHilight "26 235 255" MenuBar "0 0 0")
 
-# One session: the scale (dots per inch), the taskbar's theme (light or dark), the suffix of
-# the pictures' names, and the language (a locale for LC_ALL; US English unless given).
+# One session: the scale (dots per inch), the taskbar's theme (light, dark, or contrast: a light
+# theme under a black contrast theme), the suffix of the pictures' names, the language (a locale
+# for LC_ALL; US English unless given) and the program (Vexa.exe unless given).
 shoot() {
-  local dpi=$1 theme=$2 suffix=$3 language=${4:-en_US.UTF-8} colours i
+  local dpi=$1 theme=$2 suffix=$3 language=${4:-en_US.UTF-8} program=${5:-$exe} colours i
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
-    /v SystemUsesLightTheme /t REG_DWORD /d "$([ "$theme" = light ] && echo 1 || echo 0)" /f >/dev/null 2>&1
-  if [ "$theme" = light ]; then colours=("${light_colours[@]}"); else colours=("${dark_colours[@]}"); fi
+    /v SystemUsesLightTheme /t REG_DWORD /d "$([ "$theme" = dark ] && echo 0 || echo 1)" /f >/dev/null 2>&1
+  case $theme in
+    light) colours=("${light_colours[@]}") ;;
+    dark) colours=("${dark_colours[@]}") ;;
+    *) colours=("${contrast_colours[@]}") ;;
+  esac
   for ((i = 0; i < ${#colours[@]}; i += 2)); do
     wine reg add 'HKCU\Control Panel\Colors' /v "${colours[i]}" /t REG_SZ /d "${colours[i + 1]}" /f >/dev/null 2>&1
   done
+  # Wine's own visual style ignores the system colours; Windows draws a program's controls in
+  # the contrast theme's colours, as Wine does without a style. (The session comes last.)
+  if [ "$theme" = contrast ]; then
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+      /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
+  fi
   # Wine reads the scale and the colours when the prefix's server starts.
   vexa_restart_server
 
   # The desktop named "shell" has a taskbar with a notification area in its lower right corner.
-  LC_ALL=$language wine explorer /desktop=shell,800x600 "$exe" >/dev/null 2>&1 &
+  LC_ALL=$language wine explorer /desktop=shell,800x600 "$program" >/dev/null 2>&1 &
 
   # Wait (at most a minute) for the settings window, which Vexa creates hidden at start.
   for _ in $(seq 600); do
@@ -83,7 +108,7 @@ shoot() {
   convert "$out/desktop$suffix.png" -crop "$geometry" +repage "$out/settings$suffix.png"
 
   # A right click opens the menu, above the icon; not on the dark taskbar (see the top).
-  if [ "$theme" = light ]; then
+  if [ "$theme" != dark ]; then
     xdotool mousemove "$icon_x" "$icon_y" click 3
     sleep 1
     import -window root "$out/tray-menu$suffix.png"
@@ -104,6 +129,7 @@ shoot 144 light -150
 shoot 96 dark -dark
 shoot 96 light -de de_DE.UTF-8
 shoot 96 light -ja ja_JP.UTF-8
+shoot 96 contrast -high-contrast en_US.UTF-8 "$contrast_exe"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 echo "Screenshots written to $out:"

@@ -126,6 +126,13 @@ void CSystemTray::OnSettingChange(const wchar_t* area)
         SetIcon(m_picture.Get());
 }
 
+void CSystemTray::OnContrastChange()
+{
+    CIconHandle replaced;
+    if (m_ownPicture && m_picture.FollowTheme(&replaced))
+        SetIcon(m_picture.Get());
+}
+
 void CSystemTray::OnScaleChange(UINT dpi)
 {
     CIconHandle replaced;

@@ -53,6 +53,9 @@ public:
     // metrics. They change nothing for a caller's own icon.
     void OnSettingChange(const wchar_t* area);
     void OnScaleChange(UINT dpi);
+    // High contrast went on or off, or the system's colours changed (a contrast theme's
+    // background among them).
+    void OnContrastChange();
 
     // The icon's callback, in either version's form: the context menu opens once per right
     // click (version 4: on WM_CONTEXTMENU, at the point the shell gives; version 0: on the

@@ -3,9 +3,11 @@
 
 #include "support/BrowserRecorder.h"
 #include "support/RegistryValues.h"
+#include "support/ScreenReader.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
 
 namespace {
 
@@ -89,6 +91,34 @@ TEST_F(SettingsWindowE2E, ClickOnTheHomePageLinkOpensItInTheBrowser)
     EXPECT_EQ(std::vector<std::string>{WebBrowserOverride::CommandLineFor(
                   "https://www.brindle.example/vexa/")},
               browser.CommandLines(1));
+}
+
+TEST_F(SettingsWindowE2E, AScreenReaderHearsTheHomePageLinkAsALinkAndFollowsIt)
+{
+    WebBrowserOverride webBrowser;
+    BrowserRecorder browser;
+    VexaProcess vexa;
+    ASSERT_TRUE(vexa.WaitForStart());
+    HWND settings = vexa.SettingsWindow();
+    vexa.Command(32772);
+
+    // As a screen reader asks: through Active Accessibility, from this process.
+    ScreenReader reader;
+    ASSERT_NE(nullptr, reader.Find(::GetDlgItem(settings, 1006)));
+    EXPECT_EQ(ROLE_SYSTEM_LINK, reader.Number(&IAccessible::get_accRole));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", reader.Text(&IAccessible::get_accName));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", reader.Text(&IAccessible::get_accValue));
+    EXPECT_EQ(L"Jump", reader.Text(&IAccessible::get_accDefaultAction));
+    const long states = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_TRAVERSED;
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
+              reader.Number(&IAccessible::get_accState) & states);
+
+    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
+    EXPECT_EQ(std::vector<std::string>{WebBrowserOverride::CommandLineFor(
+                  "https://www.brindle.example/vexa/")},
+              browser.CommandLines(1));
+    EXPECT_TRUE(WaitFor([&] { return (reader.Number(&IAccessible::get_accState) & states) == states; },
+                        "the link to read as visited"));
 }
 
 } // namespace

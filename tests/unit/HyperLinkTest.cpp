@@ -2,6 +2,8 @@
 // driven by real messages. Openings go to a stand-in that counts them and chooses their
 // outcome, except where a test opens through the real shell.
 #include "support/BrowserRecorder.h"
+#include "support/HighContrast.h"
+#include "support/ScreenReader.h"
 #include "support/ScopedOverride.h"
 #include "support/SettingsDialogFixture.h"
 
@@ -446,12 +448,6 @@ TEST_F(HyperLinkTest, TabReachesItAndSpaceOrEnterOpensItOncePerPress)
     EXPECT_NE(0, Send(WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE);
     Send(WM_KEYDOWN, 'A', 1);
     EXPECT_EQ(2u, g_openings.size());
-
-    // A screen reader asks the system's proxy of the static, which names it by its window text.
-    EXPECT_EQ(0, Send(WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT)));
-    char name[64] = "";
-    Send(WM_GETTEXT, sizeof(name), reinterpret_cast<LPARAM>(name));
-    EXPECT_STREQ(kHomePage, name);
     PumpMessages();
 }
 
@@ -517,6 +513,114 @@ TEST_F(HyperLinkTest, AClickOpensTheTargetThroughTheRealShell)
     EXPECT_EQ("Can't open link:\n\nThere is no application associated\nwith the given filename "
               "extension.",
               catcher.boxes[0].text);
+}
+
+const long kLinkStates = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED |
+                         STATE_SYSTEM_TRAVERSED;
+
+TEST_F(HyperLinkTest, AScreenReaderHearsALinkAndFollowsItAsAClickDoes)
+{
+    ScreenReader reader;
+    ASSERT_NE(nullptr, reader.Find(link->m_hWnd));
+    EXPECT_EQ(ROLE_SYSTEM_LINK, reader.Number(&IAccessible::get_accRole));
+    EXPECT_EQ(L"https://www.brindle.example/vexa/", reader.Text(&IAccessible::get_accName));
+    EXPECT_EQ(L"Jump", reader.Text(&IAccessible::get_accDefaultAction));
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
+              reader.Number(&IAccessible::get_accState) & kLinkStates);
+    ::SetFocus(link->m_hWnd);
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED,
+              reader.Number(&IAccessible::get_accState) & kLinkStates);
+    VARIANT other = reader.self;
+    other.lVal = 1; // the link has no children
+    EXPECT_EQ(E_INVALIDARG, reader.object->accDoDefaultAction(other));
+
+    // The default action opens the target through the real shell, as a click does: visited
+    // once opened, the same message box when it cannot be.
+    g_pfnOpenLinkTarget = OpenLinkTarget;
+    const std::string browser = BrowserRecorder::Program();
+    BrowserRecorder recorder;
+    ScopedOpenClass scheme("vexa-link-test", (browser + " \"%1\"").c_str());
+    ScopedClassValue noPageBrowser(".htm", nullptr);
+    MessageBoxCatcher catcher;
+    link->SetLinkTarget("vexa-link-test:home");
+    EXPECT_EQ(L"vexa-link-test:home", reader.Text(&IAccessible::get_accValue));
+    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
+    PumpMessages();
+    EXPECT_EQ(std::vector<std::string>{browser + " \"vexa-link-test:home\""},
+              recorder.CommandLines(1));
+    EXPECT_NE(0, reader.Number(&IAccessible::get_accState) & STATE_SYSTEM_TRAVERSED);
+
+    link->SetLinkTarget("vexa-unregistered:home");
+    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
+    PumpMessages();
+    ASSERT_EQ(1u, catcher.boxes.size());
+    EXPECT_EQ("Can't open link:\n\nThere is no application associated\nwith the given filename "
+              "extension.",
+              catcher.boxes[0].text);
+
+    // The object goes with the control: a screen reader that still holds it hears so.
+    DestroyDialog();
+    EXPECT_EQ(RPC_E_DISCONNECTED, reader.object->accDoDefaultAction(reader.self));
+    EXPECT_EQ(-1, reader.Number(&IAccessible::get_accRole));
+}
+
+// The colours the link draws its text with: how many pixels of the colour its drawing holds.
+int PixelsOfColour(HWND window, COLORREF colour)
+{
+    RECT client;
+    ::GetClientRect(window, &client);
+    HDC screen = ::GetDC(window);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    int count = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            count += ::GetPixel(memory, x, y) == colour ? 1 : 0;
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(window, screen);
+    return count;
+}
+
+TEST_F(HyperLinkTest, InHighContrastEveryStateDrawsInTheHotLightColourAndFollowsAChange)
+{
+    const COLORREF hotLight = RGB(0x12, 0xC4, 0x56);
+    ScopedSysColor distinctive(COLOR_HOTLIGHT, hotLight);
+    HighContrastOverride contrast(true);
+    link->ChangeLinkStyle(0, kHoverColour, FALSE);
+    const struct {
+        const char* what;
+        BOOL hovering, isActive, isVisited;
+    } states[] = {{"normal", 0, 0, 0}, {"visited", 0, 0, 1}, {"active", 0, 1, 0}, {"hover", 1, 1, 1}};
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.what);
+        link->m_bHovering = state.hovering;
+        link->m_bActive = state.isActive;
+        link->m_bVisited = state.isVisited;
+        EXPECT_GT(PixelsOfColour(link->m_hWnd, hotLight), 0);
+        EXPECT_EQ(0, PixelsOfColour(link->m_hWnd, CHyperLink::s_crLink));
+    }
+
+    // Off again: the design's colours.
+    g_highContrastOn = false;
+    CHyperLink::SetLinkColours(RGB(0, 0, 255), RGB(0, 0, 254), RGB(0, 0, 253), RGB(0, 0, 252));
+    EXPECT_EQ(0, PixelsOfColour(link->m_hWnd, hotLight));
+    EXPECT_GT(PixelsOfColour(link->m_hWnd, RGB(0, 0, 252)), 0); // hovering
+
+    // The window shown and drawn: a change of the contrast or of the colours repaints the link.
+    dlg->ShowWindow(SW_SHOWNOACTIVATE);
+    for (const auto& [message, action] : {std::pair<UINT, WPARAM>{WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST},
+                                          {WM_SYSCOLORCHANGE, 0}}) {
+        SCOPED_TRACE(message);
+        ::UpdateWindow(dlg->m_hWnd);
+        ASSERT_FALSE(::GetUpdateRect(link->m_hWnd, nullptr, FALSE));
+        dlg->SendMessage(message, action, 0);
+        EXPECT_TRUE(::GetUpdateRect(link->m_hWnd, nullptr, FALSE));
+    }
+    dlg->ShowWindow(SW_HIDE);
 }
 
 TEST_F(HyperLinkTest, OneHandCursorServesEveryLinkAndOutlivesThemAndTheirFontsAndTooltips)

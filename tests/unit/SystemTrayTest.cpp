@@ -1,5 +1,6 @@
 // The tray icon against Wine's real notification area and real menus. A stand-in main window
 // records the commands the icon sends it.
+#include "support/HighContrast.h"
 #include "support/RegistryValues.h"
 #include "support/ShellRecorder.h"
 #include "support/TestSupport.h"
@@ -338,12 +339,29 @@ TEST_F(SystemTrayTest, VexasPictureFollowsTheTaskbarsThemeAndTheScale)
     ASSERT_EQ(5u, handed.size());
     EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[4].pixels);
 
+    // High contrast: the taskbar takes the contrast theme's background, whatever the theme
+    // chosen before. The light outline stands out on a black one, the dark on a white one.
+    {
+        HighContrastOverride contrast(true);
+        ScopedSysColor black(COLOR_WINDOW, RGB(0, 0, 0));
+        tray->OnContrastChange();
+        handed = HandedIcons(shell);
+        ASSERT_EQ(6u, handed.size());
+        EXPECT_EQ(ResourcePicture(IDI_TRAY, small).pixels, handed[5].pixels);
+        ScopedSysColor white(COLOR_WINDOW, RGB(255, 255, 255));
+        tray->OnContrastChange();
+        handed = HandedIcons(shell);
+        ASSERT_EQ(7u, handed.size());
+        EXPECT_EQ(ResourcePicture(IDI_TRAY_LIGHT, small).pixels, handed[6].pixels);
+    }
+
     // A caller's own icon stays as it is.
     tray = std::make_unique<CSystemTray>();
     Install();
     shell.requests.clear();
     tray->OnSettingChange(L"ImmersiveColorSet");
     tray->OnScaleChange(192);
+    tray->OnContrastChange();
     EXPECT_TRUE(shell.Modifications(NIF_ICON).empty());
 }
 
