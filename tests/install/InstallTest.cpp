@@ -4,6 +4,7 @@
 // version into packages\current, an older version into packages\older, and this build's
 // packages signed with a throwaway certificate into packages\signed, next to this program.
 #include "e2e/VexaProcess.h"
+#include "support/PolicyKeys.h"
 #include "support/RegistryValues.h"
 #include "support/TestSupport.h"
 
@@ -330,6 +331,49 @@ private:
     RegistryValue m_saved;
 };
 
+// The lock service as the service manager has it: its configuration and its state (0 when it
+// is not installed).
+struct LockService {
+    std::string path;
+    std::string displayName;
+    std::string account;
+    DWORD startType = 0;
+    DWORD state = 0;
+};
+
+LockService QueryLockService()
+{
+    LockService found;
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager != nullptr
+                            ? ::OpenServiceA(manager, "VexaLock", SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS)
+                            : nullptr;
+    DWORD size = 0;
+    ::QueryServiceConfigA(service, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size + sizeof(QUERY_SERVICE_CONFIGA));
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    SERVICE_STATUS status = {};
+    if (service != nullptr &&
+        ::QueryServiceConfigA(service, config, static_cast<DWORD>(buffer.size()), &size) &&
+        ::QueryServiceStatus(service, &status)) {
+        found = {config->lpBinaryPathName, config->lpDisplayName, config->lpServiceStartName,
+                 config->dwStartType, status.dwCurrentState};
+    }
+    if (service != nullptr)
+        ::CloseServiceHandle(service);
+    if (manager != nullptr)
+        ::CloseServiceHandle(manager);
+    return found;
+}
+
+// sc.exe, as an administrator types it; its exit code.
+DWORD Sc(const std::string& arguments)
+{
+    char system[MAX_PATH] = "";
+    ::GetSystemDirectoryA(system, sizeof(system));
+    return RunProgram(std::string(system) + "\\sc.exe", arguments).exitCode;
+}
+
 void WriteAutostart(const std::string& command)
 {
     WriteRegistryValue(kRunKey, "Vexa", REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
@@ -399,6 +443,7 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
 
     EXPECT_EQ(std::vector<std::string>{m_productCode}, InstalledProducts(m_upgradeCode));
     EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateA(m_productCode.c_str()));
+    EXPECT_EQ(0u, QueryLockService().state) << "the lock service came without LOCKSERVICE=1";
     EXPECT_EQ(kProductName, UninstallEntry(m_productCode, "DisplayName"));
     EXPECT_EQ(VEXA_VERSION_DOTTED, UninstallEntry(m_productCode, "DisplayVersion"));
     EXPECT_EQ("Brindle Corporation", UninstallEntry(m_productCode, "Publisher"));
@@ -494,6 +539,45 @@ TEST_F(Installer, NewerPackageReplacesTheOlderOneAndKeepsTheAutostart)
     EXPECT_EQ(VEXA_VERSION_DOTTED, FileVersion(InstalledExe()));
     EXPECT_EQ(1u, Shortcuts().size());
     EXPECT_EQ(Quoted(InstalledExe()), RegistryText(kRunKey, "Vexa"));
+}
+
+// LOCKSERVICE=1 installs the lock service and starts it; it answers for the drives it holds
+// (under Wine every lock request on the prefix's folder drives is refused, so the lock itself
+// is judged in the real-drive test). An upgrade keeps the service; removal stops and deletes it.
+TEST_F(Installer, LockServiceComesWithLockServiceOneRunsStopsAndGoesWithTheProduct)
+{
+    PolicyKeys policies;
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, 1);
+    EXPECT_MSIEXEC(0, "/i " + Quoted(OlderPackage()) + " /qn LOCKSERVICE=1");
+    EXPECT_MSIEXEC(0, "/i " + Quoted(CurrentPackage()) + " /qn"); // the upgrade
+    const LockService service = QueryLockService();
+    EXPECT_EQ(Quoted(InstalledExe()) + " /service", service.path);
+    EXPECT_EQ("Vexa drive lock", service.displayName);
+    EXPECT_EQ("LocalSystem", service.account);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), service.startType);
+    EXPECT_TRUE(WaitFor([] { return QueryLockService().state == SERVICE_RUNNING; },
+                        "the lock service running after the upgrade"));
+
+    const CommandRun status = RunProgram(InstalledExe(), "/status");
+    EXPECT_EQ("D: locked (administrator)\r\nE: locked (administrator)\r\n", status.output);
+    const CommandRun unlock = RunProgram(InstalledExe(), "/unlock D:");
+    EXPECT_EQ(3u, unlock.exitCode) << unlock.output;
+
+    EXPECT_EQ(0u, Sc("stop VexaLock"));
+    EXPECT_TRUE(WaitFor([] { return QueryLockService().state == SERVICE_STOPPED; },
+                        "the lock service stopped"));
+    EXPECT_EQ("D: locked (enforced by an administrator)\r\nE: locked (enforced by an administrator)\r\n",
+              RunProgram(InstalledExe(), "/status").output);
+    EXPECT_EQ(0u, Sc("start VexaLock"));
+    EXPECT_TRUE(WaitFor([] { return QueryLockService().state == SERVICE_RUNNING; },
+                        "the lock service running after sc start"));
+    // By hand, /service says what it is and ends.
+    const CommandRun byHand = RunProgram(InstalledExe(), "/service");
+    EXPECT_EQ(2u, byHand.exitCode);
+    EXPECT_NE(std::string::npos, byHand.output.find("service manager")) << byHand.output;
+
+    EXPECT_MSIEXEC(0, "/x " + Quoted(CurrentPackage()) + " /qn");
+    EXPECT_EQ(0u, QueryLockService().state) << "the lock service outlived its product";
 }
 
 TEST_F(Installer, OlderPackageIsRefusedWithAMessage)
