@@ -37,5 +37,5 @@ DriveHoldOutcome CDriveHolder::Follow()
 
 DriveHoldOutcome CDriveHolder::Outcome() const
 {
-    return DriveHoldOutcome{m_volumes.Held(), m_volumes.Refused()};
+    return DriveHoldOutcome{m_volumes.Held()};
 }

@@ -13,13 +13,12 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
-// What the service holds after an event.
+// What the service holds after an event: the drives ("D:", ...) locked by their handle now. A
+// drive that refused the lock keeps its handle, and asks again when its volume comes back.
 struct DriveHoldOutcome {
-    std::vector<std::string> held;                       // "D:", ... locked by their handle now
-    std::vector<std::pair<std::string, DWORD>> refused;  // drives that refused the lock, and why
+    std::vector<std::string> held;
 };
 
 class CDriveHolder {

@@ -70,7 +70,6 @@ void CVolumeNotification::Open()
     m_holds = g_mediaLockPlatform.deviceIoControl(m_volume.Get(), IOCTL_STORAGE_EJECTION_CONTROL,
                                                   &request, sizeof(request), nullptr, 0,
                                                   &returned, nullptr) != FALSE;
-    m_lockError = m_holds ? 0 : ::GetLastError();
 }
 
 void CVolumeNotification::Close()
@@ -109,16 +108,6 @@ std::vector<std::string> CVolumeNotifications::Held() const
             held.push_back(volume->Drive());
     }
     return held;
-}
-
-std::vector<std::pair<std::string, DWORD>> CVolumeNotifications::Refused() const
-{
-    std::vector<std::pair<std::string, DWORD>> refused;
-    for (const auto& volume : m_volumes) {
-        if (volume->LockError() != 0)
-            refused.emplace_back(volume->Drive(), volume->LockError());
-    }
-    return refused;
 }
 
 CVolumeNotification* CVolumeNotifications::Find(HANDLE registered) const

@@ -20,7 +20,6 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 // A volume handle, closed through the platform's seam (see MediaLockPlatform.h).
@@ -62,9 +61,6 @@ public:
     // TRUE while the handle holds the drive's per-handle lock.
     bool Holds() const { return m_holds; }
 
-    // The code of the last refused lock request; 0 when none was refused.
-    DWORD LockError() const { return m_lockError; }
-
     // Lets go of the handle (and its lock) for a while, keeping the registration, which tells
     // when to open again.
     void LetGo();
@@ -79,7 +75,6 @@ private:
     CDeviceNotifyHandle m_notify;
     HANDLE m_registered = nullptr;
     bool m_holds = false;
-    DWORD m_lockError = 0;
 };
 
 // The volume handles of a set of drives, and the platform's events for them.
@@ -99,8 +94,6 @@ public:
     // The drives ("D:") whose handle holds the per-handle lock now.
     std::vector<std::string> Held() const;
 
-    // The drives whose lock request was refused at their last try, with the code.
-    std::vector<std::pair<std::string, DWORD>> Refused() const;
 
     // A WM_DEVICECHANGE: follows the protocol for a handle of Vexa's. The drive ("D:") whose
     // eject button was pressed, or empty. Any program can send the message, so the data is
