@@ -331,47 +331,29 @@ private:
     RegistryValue m_saved;
 };
 
-// The lock service as the service manager has it: its configuration and its state (0 when it
-// is not installed).
-struct LockService {
-    std::string path;
-    std::string displayName;
-    std::string account;
-    DWORD startType = 0;
-    DWORD state = 0;
-};
-
-LockService QueryLockService()
+// A value of the lock service's key ("" when there is none): what the service manager holds of it.
+std::string LockServiceValue(const char* name)
 {
-    LockService found;
-    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager != nullptr
-                            ? ::OpenServiceA(manager, "VexaLock", SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS)
-                            : nullptr;
-    DWORD size = 0;
-    ::QueryServiceConfigA(service, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size + sizeof(QUERY_SERVICE_CONFIGA));
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    SERVICE_STATUS status = {};
-    if (service != nullptr &&
-        ::QueryServiceConfigA(service, config, static_cast<DWORD>(buffer.size()), &size) &&
-        ::QueryServiceStatus(service, &status)) {
-        found = {config->lpBinaryPathName, config->lpDisplayName, config->lpServiceStartName,
-                 config->dwStartType, status.dwCurrentState};
-    }
-    if (service != nullptr)
-        ::CloseServiceHandle(service);
-    if (manager != nullptr)
-        ::CloseServiceHandle(manager);
-    return found;
+    char text[1024] = "";
+    DWORD size = sizeof(text) - 1, type = REG_NONE;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\VexaLock", name,
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_DWORD | RRF_NOEXPAND, &type,
+                       text, &size) != ERROR_SUCCESS)
+        return "";
+    return type == REG_DWORD ? std::to_string(*reinterpret_cast<const DWORD*>(text)) : text;
 }
 
-// sc.exe, as an administrator types it; its exit code.
-DWORD Sc(const std::string& arguments)
+// sc.exe, as an administrator types it: what it prints.
+std::string Sc(const std::string& arguments)
 {
     char system[MAX_PATH] = "";
     ::GetSystemDirectoryA(system, sizeof(system));
-    return RunProgram(std::string(system) + "\\sc.exe", arguments).exitCode;
+    return RunProgram(std::string(system) + "\\sc.exe", arguments).output;
+}
+
+bool LockServiceIs(const char* state)
+{
+    return Sc("query VexaLock").find(state) != std::string::npos;
 }
 
 void WriteAutostart(const std::string& command)
@@ -443,7 +425,7 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
 
     EXPECT_EQ(std::vector<std::string>{m_productCode}, InstalledProducts(m_upgradeCode));
     EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateA(m_productCode.c_str()));
-    EXPECT_EQ(0u, QueryLockService().state) << "the lock service came without LOCKSERVICE=1";
+    EXPECT_EQ("", LockServiceValue("ImagePath")) << "the lock service came without LOCKSERVICE=1";
     EXPECT_EQ(kProductName, UninstallEntry(m_productCode, "DisplayName"));
     EXPECT_EQ(VEXA_VERSION_DOTTED, UninstallEntry(m_productCode, "DisplayVersion"));
     EXPECT_EQ("Brindle Corporation", UninstallEntry(m_productCode, "Publisher"));
@@ -550,37 +532,33 @@ TEST_F(Installer, LockServiceComesWithLockServiceOneRunsStopsAndGoesWithTheProdu
     SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, 1);
     EXPECT_MSIEXEC(0, "/i " + Quoted(OlderPackage()) + " /qn LOCKSERVICE=1");
     EXPECT_MSIEXEC(0, "/i " + Quoted(CurrentPackage()) + " /qn"); // the upgrade
-    const LockService service = QueryLockService();
     // Windows Installer writes the program's path in quotes; Wine's leaves them out.
-    EXPECT_TRUE(service.path == Quoted(InstalledExe()) + " /service" ||
-                service.path == InstalledExe() + " /service")
-        << service.path;
-    EXPECT_EQ("Vexa drive lock", service.displayName);
-    EXPECT_EQ("LocalSystem", service.account);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), service.startType);
-    EXPECT_TRUE(WaitFor([] { return QueryLockService().state == SERVICE_RUNNING; },
-                        "the lock service running after the upgrade"));
+    const std::string path = LockServiceValue("ImagePath");
+    EXPECT_TRUE(path == Quoted(InstalledExe()) + " /service" || path == InstalledExe() + " /service")
+        << path;
+    EXPECT_EQ("Vexa drive lock", LockServiceValue("DisplayName"));
+    EXPECT_EQ("LocalSystem", LockServiceValue("ObjectName"));
+    EXPECT_EQ(std::to_string(SERVICE_AUTO_START), LockServiceValue("Start"));
+    EXPECT_TRUE(WaitFor([] { return LockServiceIs("RUNNING"); }, "the lock service running"));
 
     const CommandRun status = RunProgram(InstalledExe(), "/status");
     EXPECT_EQ("D: locked (administrator)\r\nE: locked (administrator)\r\n", status.output);
     const CommandRun unlock = RunProgram(InstalledExe(), "/unlock D:");
     EXPECT_EQ(3u, unlock.exitCode) << unlock.output;
 
-    EXPECT_EQ(0u, Sc("stop VexaLock"));
-    EXPECT_TRUE(WaitFor([] { return QueryLockService().state == SERVICE_STOPPED; },
-                        "the lock service stopped"));
+    Sc("stop VexaLock");
+    EXPECT_TRUE(WaitFor([] { return LockServiceIs("STOPPED"); }, "the lock service stopped"));
     EXPECT_EQ("D: locked (enforced by an administrator)\r\nE: locked (enforced by an administrator)\r\n",
               RunProgram(InstalledExe(), "/status").output);
-    EXPECT_EQ(0u, Sc("start VexaLock"));
-    EXPECT_TRUE(WaitFor([] { return QueryLockService().state == SERVICE_RUNNING; },
-                        "the lock service running after sc start"));
+    Sc("start VexaLock");
+    EXPECT_TRUE(WaitFor([] { return LockServiceIs("RUNNING"); }, "the lock service started"));
     // By hand, /service says what it is and ends.
     const CommandRun byHand = RunProgram(InstalledExe(), "/service");
     EXPECT_EQ(2u, byHand.exitCode);
     EXPECT_NE(std::string::npos, byHand.output.find("service manager")) << byHand.output;
 
     EXPECT_MSIEXEC(0, "/x " + Quoted(CurrentPackage()) + " /qn");
-    EXPECT_EQ(0u, QueryLockService().state) << "the lock service outlived its product";
+    EXPECT_EQ("", LockServiceValue("ImagePath")) << "the lock service outlived its product";
 }
 
 TEST_F(Installer, OlderPackageIsRefusedWithAMessage)
