@@ -6,6 +6,7 @@ const char kCommandUsage[] =
     "       Vexa.exe /lock all            locks every CD-ROM drive (/unlock all: unlocks)\r\n"
     "       Vexa.exe /status              one line per CD-ROM drive: locked or unlocked\r\n"
     "       Vexa.exe /?                   this text\r\n"
+    "       Vexa.exe /service             the lock service VexaLock, run by the service manager\r\n"
     "A drive is written D:, d: or D:\\; \"-\" may stand for \"/\". Exit codes: 0 done, 1 a drive\r\n"
     "refused, 2 usage error, 3 forbidden by an administrator's policy, 4 not a CD-ROM drive.\r\n";
 
@@ -123,6 +124,10 @@ ParsedCommand ParseCommand(const std::vector<CWideString>& arguments)
         parsed.kind = ParsedCommand::Help;
         return arguments.size() == 1 ? parsed : Usage("too many arguments");
     }
+    if (SameWord(name, L"service")) {
+        parsed.kind = ParsedCommand::Service;
+        return arguments.size() == 1 ? parsed : Usage("too many arguments");
+    }
     if (SameWord(name, L"status")) {
         parsed.request.kind = kCommandStatus;
         return arguments.size() == 1 ? parsed : Usage("too many arguments");
@@ -177,7 +182,9 @@ std::string AnswerLine(const CommandRequest& request, const DriveAnswer& answer)
     line += ": ";
     const std::string verb = request.kind == kCommandUnlock ? "unlocked" : "locked";
     const std::string state = answer.locked != 0 ? "locked" : "unlocked";
-    const char* enforced = answer.enforced != 0 ? " (enforced by an administrator)" : "";
+    const char* enforced = answer.enforced == 2   ? " (administrator)"
+                           : answer.enforced != 0 ? " (enforced by an administrator)"
+                                                  : "";
     switch (answer.result) {
     case kDriveRefused:
         return line + "could not be " + verb + " (error code " + std::to_string(answer.error) +

@@ -26,7 +26,8 @@ enum CommandExit : int {
 
 // What the command line asks for.
 struct ParsedCommand {
-    enum Kind { Start, Help, Usage, Run } kind = Start; // Start: no arguments, the normal start
+    // Start: no arguments, the normal start; Service: the lock service (/service)
+    enum Kind { Start, Help, Usage, Run, Service } kind = Start;
     CommandRequest request = {};                          // for Run
     const char* problem = "";                              // for Usage: what is wrong
 };

@@ -47,7 +47,7 @@ bool ReadCommandAnswers(const COPYDATASTRUCT* data, std::vector<DriveAnswer>* an
     WORD previous = 0;
     for (const DriveAnswer& answer : read) {
         if (answer.letter < L'A' || answer.letter > L'Z' || answer.letter <= previous ||
-            answer.result > kDriveLeft || answer.locked > 1 || answer.enforced > 1)
+            answer.result > kDriveLeft || answer.locked > 1 || answer.enforced > 2)
             return false;
         previous = answer.letter;
     }
@@ -95,6 +95,11 @@ std::vector<DriveAnswer> CarryOutCommand(CDriveLocks& locks, const CommandReques
             answer.locked =
                 static_cast<WORD>(wanted ? locks.WantedLock(index) : table.Locked()[index]);
             answer.enforced = locks.AdministratorManaged() ? 1 : 0;
+            // The service's lock holds whatever this process's own request did.
+            if (locks.ServiceHolds()) {
+                answer.locked = 1;
+                answer.enforced = 2;
+            }
         }
         if (std::find(outcome->unknownDrives.begin(), outcome->unknownDrives.end(), name) !=
             outcome->unknownDrives.end())

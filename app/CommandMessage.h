@@ -44,7 +44,8 @@ struct DriveAnswer {
     WORD letter;   // L'D'
     WORD result;   // DriveResult
     WORD locked;   // 1 when the drive is locked now (as Vexa believes it), else 0
-    WORD enforced; // 1 when an administrator's policy sets the drive's lock
+    WORD enforced; // 1 when an administrator's policy sets the drive's lock, 2 when the
+                   // administrator's lock service holds it
     DWORD error;   // for kDriveRefused
 };
 

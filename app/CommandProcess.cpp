@@ -8,6 +8,7 @@
 #include "framework/SystemFunction.h"
 #include "framework/UniqueHandle.h"
 #include "res/resource.h"
+#include "service/LockService.h"
 
 #include <string>
 #include <vector>
@@ -217,6 +218,16 @@ BOOL RunCommandLine(int* exitCode)
     if (!arguments.empty())
         arguments.erase(arguments.begin()); // the program's name
     const ParsedCommand parsed = ParseCommand(arguments);
+    if (parsed.kind == ParsedCommand::Service) {
+        // The service manager runs the service; by hand it would hold nothing for anyone.
+        if (!RunLockService(exitCode)) {
+            CCommandOutput().Error(
+                "Vexa: /service is the lock service VexaLock, which the service manager starts "
+                "(sc start VexaLock); it does not run by hand.\r\n");
+            *exitCode = kExitUsage;
+        }
+        return TRUE;
+    }
     if (parsed.kind != ParsedCommand::Start) {
         CCommandOutput output;
         *exitCode = Run(parsed, output);

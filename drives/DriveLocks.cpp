@@ -1,5 +1,6 @@
 #include "DriveLocks.h"
 
+#include "LockServiceState.h"
 #include "framework/LoadString.h"
 #include "res/resource.h"
 
@@ -136,9 +137,16 @@ DriveLockOutcome CDriveLocks::Command(const std::vector<std::string>& drives, in
     return outcome;
 }
 
-void CDriveLocks::Survey()
+void CDriveLocks::ReadPoliciesNow()
 {
     m_policies = ReadPolicies();
+    // The service follows the machine's policy alone.
+    m_serviceHolds = ReadMachineLockPolicy() == PolicyValue::On && LockServiceRunning();
+}
+
+void CDriveLocks::Survey()
+{
+    ReadPoliciesNow();
     m_table.Clear();
     for (const std::string& name : FindCdromDrives()) {
         if (m_table.Add(name) < 0)
@@ -153,7 +161,7 @@ DriveLockOutcome CDriveLocks::EjectPressed(const std::string& drive, DWORD tick,
     DriveLockOutcome outcome;
     const auto& names = m_table.Names();
     const int index = static_cast<int>(std::find(names, names + m_table.Count(), drive) - names);
-    if (index >= m_table.Count() || m_table.LockHeld()[index] == 0 ||
+    if (index >= m_table.Count() || (m_table.LockHeld()[index] == 0 && !m_serviceHolds) ||
         m_policies.ejectNotice == PolicyValue::Off)
         return outcome;
     // The difference of two ticks is right across the counter's wrap after 49.7 days.
@@ -175,7 +183,7 @@ std::vector<std::string> CDriveLocks::ExplainedDrives() const
     if (m_policies.ejectNotice == PolicyValue::Off)
         return drives;
     for (int i = 0; i < m_table.Count(); ++i) {
-        if (m_table.LockHeld()[i] != 0)
+        if (m_table.LockHeld()[i] != 0 || m_serviceHolds)
             drives.push_back(m_table.Names()[i]);
     }
     return drives;
@@ -253,7 +261,7 @@ void CDriveLocks::TakePolicies(bool menuShown, DriveLockOutcome* outcome)
     }
     m_policiesWaiting = false;
     const Policies old = m_policies;
-    m_policies = ReadPolicies();
+    ReadPoliciesNow();
     if (m_policies.lockAllDrives != old.lockAllDrives && AdministratorManaged())
         ApplyQuietly(AllOf(m_table), outcome);
     outcome->policiesApplied = true;

@@ -128,6 +128,10 @@ public:
     // also decides whether "Lock All Drives" and "Unlock All Drives" can be chosen.
     bool LockAllowed(int lock) const;
 
+    // TRUE while the administrator's lock service holds every drive: the machine's policy locks
+    // every drive, and the service runs. Read with the policies.
+    bool ServiceHolds() const { return m_serviceHolds; }
+
     // TRUE while an administrator manages the drive locks: the user is told so.
     bool AdministratorManaged() const
     {
@@ -146,11 +150,15 @@ private:
     // drives that came.
     std::vector<int> FollowDrives(bool menuShown, DriveLockOutcome* outcome);
 
+    // Reads the policies, and whether the lock service holds the drives.
+    void ReadPoliciesNow();
+
     // Takes the policies read now into effect (see PoliciesChanged).
     void TakePolicies(bool menuShown, DriveLockOutcome* outcome);
 
     CDriveTable m_table;
     Policies m_policies;
+    bool m_serviceHolds = false;
     bool m_drivesWaiting = false;   // drives changed while the menu was shown
     bool m_policiesWaiting = false; // policies changed while the menu was shown
     std::string m_noticeDrive;      // the drive of the last eject notice, while it may be shown

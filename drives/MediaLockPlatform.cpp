@@ -1,3 +1,3 @@
 #include "MediaLockPlatform.h"
 
-MediaLockPlatform g_mediaLockPlatform = {::CreateFileA, ::DeviceIoControl};
+MediaLockPlatform g_mediaLockPlatform = {::CreateFileA, ::DeviceIoControl, ::CloseHandle};

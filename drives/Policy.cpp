@@ -63,6 +63,11 @@ Policies ReadPolicies()
     return policies;
 }
 
+PolicyValue ReadMachineLockPolicy()
+{
+    return ReadValue(OpenPolicyKey(HKEY_LOCAL_MACHINE), kPolicyLockAllDrives);
+}
+
 DWORD ReadLanguagePolicy()
 {
     const DWORD machine = ReadLanguage(OpenPolicyKey(HKEY_LOCAL_MACHINE));

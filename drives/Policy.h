@@ -25,6 +25,10 @@ struct Policies {
 // The policies in force now. Refer to RegOpenKeyExA and RegQueryValueExA.
 Policies ReadPolicies();
 
+// LockAllDrives as the machine's policy sets it, the user's left aside: what the lock service,
+// which serves every user of the computer, follows.
+PolicyValue ReadMachineLockPolicy();
+
 // The language identifier an administrator fixes for Vexa's user interface; 0 when none is
 // fixed. A value that is not a REG_DWORD, or is 0 or above 0xFFFF, counts as none.
 DWORD ReadLanguagePolicy();

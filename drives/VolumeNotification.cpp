@@ -2,16 +2,37 @@
 
 #include "MediaLockPlatform.h"
 
+#include <winioctl.h>
+
 #include <initguid.h> // the events' identifiers are defined here, once
 #include <ioevent.h>
 
 #include <algorithm>
 #include <cstddef>
 
-CVolumeNotification::CVolumeNotification(const std::string& drive, HWND recipient)
+BOOL VolumeHandleTraits::Close(HANDLE handle)
+{
+    return g_mediaLockPlatform.closeHandle(handle);
+}
+
+CVolumeNotification::CVolumeNotification(const std::string& drive,
+                                         const VolumeRecipient& recipient)
     : m_drive(drive), m_recipient(recipient)
 {
     Open();
+}
+
+void CVolumeNotification::LetGo()
+{
+    if (m_holds) {
+        PREVENT_MEDIA_REMOVAL request = {FALSE};
+        DWORD returned = 0;
+        g_mediaLockPlatform.deviceIoControl(m_volume.Get(), IOCTL_STORAGE_EJECTION_CONTROL,
+                                            &request, sizeof(request), nullptr, 0, &returned,
+                                            nullptr);
+        m_holds = false;
+    }
+    m_volume.Reset();
 }
 
 void CVolumeNotification::Open()
@@ -20,10 +41,11 @@ void CVolumeNotification::Open()
         return;
     Close();
     // No access rights: the handle reads nothing and writes nothing; it only names the volume.
+    // The per-handle lock asks for the right to read the volume's attributes, and no more.
     const std::string path = "\\\\.\\" + m_drive;
-    CFileHandle volume(g_mediaLockPlatform.createFile(path.c_str(), 0,
-                                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                      OPEN_EXISTING, 0, nullptr));
+    CUniqueHandle<VolumeHandleTraits> volume(g_mediaLockPlatform.createFile(
+        path.c_str(), m_recipient.hold ? FILE_READ_ATTRIBUTES : 0,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!volume)
         return;
     DEV_BROADCAST_HANDLE filter = {};
@@ -31,23 +53,34 @@ void CVolumeNotification::Open()
     filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
     filter.dbch_handle = volume.Get();
     CDeviceNotifyHandle notify(
-        ::RegisterDeviceNotificationA(m_recipient, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
-    // A handle that no notification names would only be in the way.
+        ::RegisterDeviceNotificationA(m_recipient.handle, &filter, m_recipient.kind));
+    // A handle that no notification names would only be in the way: it would never let go
+    // when Windows asks.
     if (!notify)
         return;
     m_registered = volume.Get();
     m_volume = std::move(volume);
     m_notify = std::move(notify);
+    if (!m_recipient.hold)
+        return;
+    // A refused lock keeps the handle: it still hears when the volume comes back (a medium,
+    // a mount), and the lock is asked for again then.
+    PREVENT_MEDIA_REMOVAL request = {TRUE};
+    DWORD returned = 0;
+    m_holds = g_mediaLockPlatform.deviceIoControl(m_volume.Get(), IOCTL_STORAGE_EJECTION_CONTROL,
+                                                  &request, sizeof(request), nullptr, 0,
+                                                  &returned, nullptr) != FALSE;
 }
 
 void CVolumeNotification::Close()
 {
     m_notify.Reset();
-    m_volume.Reset();
+    LetGo();
     m_registered = nullptr;
 }
 
-void CVolumeNotifications::Follow(const std::vector<std::string>& drives, HWND recipient)
+void CVolumeNotifications::Follow(const std::vector<std::string>& drives,
+                                  const VolumeRecipient& recipient)
 {
     std::vector<std::unique_ptr<CVolumeNotification>> kept;
     for (const std::string& drive : drives) {
@@ -65,6 +98,16 @@ void CVolumeNotifications::Follow(const std::vector<std::string>& drives, HWND r
     }
     // The drives that left are released here, with the old list.
     m_volumes.swap(kept);
+}
+
+std::vector<std::string> CVolumeNotifications::Held() const
+{
+    std::vector<std::string> held;
+    for (const auto& volume : m_volumes) {
+        if (volume->Holds())
+            held.push_back(volume->Drive());
+    }
+    return held;
 }
 
 CVolumeNotification* CVolumeNotifications::Find(HANDLE registered) const

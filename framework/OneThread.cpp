@@ -6,8 +6,11 @@
 // POSIX threading calls. The threading library that supplies them brings its whole thread
 // implementation with it, about 30 KB, although Vexa runs on one thread: every message handler,
 // command and window procedure of its runs on the thread that started it, and no thread of the
-// platform's calls into its code. Here a lock has nothing to wait for, a one-time call runs at
-// its first request, and a "per-thread" value is the one thread's value.
+// platform's calls into its code. (The lock service, Vexa.exe /service, has a second thread,
+// ServiceMain's, which does all of its work; the first one only waits in the service manager's
+// dispatcher and runs a control handler that neither throws nor touches the runtime.) Here a
+// lock has nothing to wait for, a one-time call runs at its first request, and a "per-thread"
+// value is the one thread's value.
 //
 // Only Vexa.exe links this file; the tests keep the threading library. Should the runtime ever
 // ask for another function of that library, the linker takes the library's object file for it

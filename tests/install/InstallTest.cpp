@@ -4,6 +4,7 @@
 // version into packages\current, an older version into packages\older, and this build's
 // packages signed with a throwaway certificate into packages\signed, next to this program.
 #include "e2e/VexaProcess.h"
+#include "support/PolicyKeys.h"
 #include "support/RegistryValues.h"
 #include "support/TestSupport.h"
 
@@ -330,6 +331,31 @@ private:
     RegistryValue m_saved;
 };
 
+// A value of the lock service's key ("" when there is none): what the service manager holds of it.
+std::string LockServiceValue(const char* name)
+{
+    char text[1024] = "";
+    DWORD size = sizeof(text) - 1, type = REG_NONE;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\VexaLock", name,
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_DWORD | RRF_NOEXPAND, &type,
+                       text, &size) != ERROR_SUCCESS)
+        return "";
+    return type == REG_DWORD ? std::to_string(*reinterpret_cast<const DWORD*>(text)) : text;
+}
+
+// sc.exe, as an administrator types it: what it prints.
+std::string Sc(const std::string& arguments)
+{
+    char system[MAX_PATH] = "";
+    ::GetSystemDirectoryA(system, sizeof(system));
+    return RunProgram(std::string(system) + "\\sc.exe", arguments).output;
+}
+
+bool LockServiceIs(const char* state)
+{
+    return Sc("query VexaLock").find(state) != std::string::npos;
+}
+
 void WriteAutostart(const std::string& command)
 {
     WriteRegistryValue(kRunKey, "Vexa", REG_SZ, command.c_str(), static_cast<DWORD>(command.size() + 1));
@@ -399,6 +425,7 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
 
     EXPECT_EQ(std::vector<std::string>{m_productCode}, InstalledProducts(m_upgradeCode));
     EXPECT_EQ(INSTALLSTATE_DEFAULT, ::MsiQueryProductStateA(m_productCode.c_str()));
+    EXPECT_EQ("", LockServiceValue("ImagePath")) << "the lock service came without LOCKSERVICE=1";
     EXPECT_EQ(kProductName, UninstallEntry(m_productCode, "DisplayName"));
     EXPECT_EQ(VEXA_VERSION_DOTTED, UninstallEntry(m_productCode, "DisplayVersion"));
     EXPECT_EQ("Brindle Corporation", UninstallEntry(m_productCode, "Publisher"));
@@ -494,6 +521,44 @@ TEST_F(Installer, NewerPackageReplacesTheOlderOneAndKeepsTheAutostart)
     EXPECT_EQ(VEXA_VERSION_DOTTED, FileVersion(InstalledExe()));
     EXPECT_EQ(1u, Shortcuts().size());
     EXPECT_EQ(Quoted(InstalledExe()), RegistryText(kRunKey, "Vexa"));
+}
+
+// LOCKSERVICE=1 installs the lock service and starts it; it answers for the drives it holds
+// (under Wine every lock request on the prefix's folder drives is refused, so the lock itself
+// is judged in the real-drive test). An upgrade keeps the service; removal stops and deletes it.
+TEST_F(Installer, LockServiceComesWithLockServiceOneRunsStopsAndGoesWithTheProduct)
+{
+    PolicyKeys policies;
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, 1);
+    EXPECT_MSIEXEC(0, "/i " + Quoted(OlderPackage()) + " /qn LOCKSERVICE=1");
+    EXPECT_MSIEXEC(0, "/i " + Quoted(CurrentPackage()) + " /qn"); // the upgrade
+    // Windows Installer writes the program's path in quotes; Wine's leaves them out.
+    const std::string path = LockServiceValue("ImagePath");
+    EXPECT_TRUE(path == Quoted(InstalledExe()) + " /service" || path == InstalledExe() + " /service")
+        << path;
+    EXPECT_EQ("Vexa drive lock", LockServiceValue("DisplayName"));
+    EXPECT_EQ("LocalSystem", LockServiceValue("ObjectName"));
+    EXPECT_EQ(std::to_string(SERVICE_AUTO_START), LockServiceValue("Start"));
+    EXPECT_TRUE(WaitFor([] { return LockServiceIs("RUNNING"); }, "the lock service running"));
+
+    const CommandRun status = RunProgram(InstalledExe(), "/status");
+    EXPECT_EQ("D: locked (administrator)\r\nE: locked (administrator)\r\n", status.output);
+    const CommandRun unlock = RunProgram(InstalledExe(), "/unlock D:");
+    EXPECT_EQ(3u, unlock.exitCode) << unlock.output;
+
+    Sc("stop VexaLock");
+    EXPECT_TRUE(WaitFor([] { return LockServiceIs("STOPPED"); }, "the lock service stopped"));
+    EXPECT_EQ("D: locked (enforced by an administrator)\r\nE: locked (enforced by an administrator)\r\n",
+              RunProgram(InstalledExe(), "/status").output);
+    Sc("start VexaLock");
+    EXPECT_TRUE(WaitFor([] { return LockServiceIs("RUNNING"); }, "the lock service started"));
+    // By hand, /service says what it is and ends.
+    const CommandRun byHand = RunProgram(InstalledExe(), "/service");
+    EXPECT_EQ(2u, byHand.exitCode);
+    EXPECT_NE(std::string::npos, byHand.output.find("service manager")) << byHand.output;
+
+    EXPECT_MSIEXEC(0, "/x " + Quoted(CurrentPackage()) + " /qn");
+    EXPECT_EQ("", LockServiceValue("ImagePath")) << "the lock service outlived its product";
 }
 
 TEST_F(Installer, OlderPackageIsRefusedWithAMessage)

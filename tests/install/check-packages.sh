@@ -100,6 +100,14 @@ for arch in x86 x64; do
     'RemoveAutostart	REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE' \
     "$(rows "$msi" InstallExecuteSequence | grep '^RemoveAutostart' | cut -f1,2)" "custom action"
 
+  check "$arch: the lock service, Vexa.exe /service as LocalSystem, started automatically" same \
+    'VexaLock	Vexa drive lock	16	2	1			LocalSystem		/service	VexaExe' \
+    "$(rows "$msi" ServiceInstall | cut -f2-12)" ServiceInstall
+  check "$arch: the lock service is installed and started only with LOCKSERVICE=1" same \
+    $'InstallServices\tLOCKSERVICE = "1"\nStartServices\tLOCKSERVICE = "1"' \
+    "$(rows "$msi" InstallExecuteSequence | grep -E '^(Install|Start)Services' | cut -f1,2 | sort)" \
+    "service actions"
+
   # The files in the package's cabinet are those of the build (the same bytes), and the custom
   # action DLL is of the package's architecture.
   mkdir -p "$work/$arch"

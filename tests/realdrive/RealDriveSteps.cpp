@@ -7,6 +7,7 @@
 #include "e2e/VexaProcess.h"
 
 #include "res/resource.h"
+#include "support/PolicyKeys.h"
 #include "support/RegistryValues.h"
 #include "support/TestSupport.h"
 
@@ -369,6 +370,37 @@ TEST_F(RealDrive, MenuCommandsRestartAndPluggedDriveReachTheDrive)
     ASSERT_TRUE(vexa->Choose(ID_DRIVE_FIRST));
     ASSERT_TRUE(HostConfirms("menu-after-command"));
     ASSERT_TRUE(vexa->Exit());
+
+    // The lock service under the machine's policy, with no Vexa of a user's running: it holds
+    // D: from its start, and its stop frees it.
+    EXPECT_EQ(0u, RunVexaCommand("/unlock D:").exitCode);
+    SetPolicy(HKEY_LOCAL_MACHINE, kPolicyLockAllDrives, 1);
+    const std::string binary = "\"" + TestDirectory() + "\\Vexa.exe\" /service";
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = ::CreateServiceA(manager, "VexaLock", "Vexa drive lock", SERVICE_ALL_ACCESS,
+                                         SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                         SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr,
+                                         nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, service) << "the service could not be created: " << ::GetLastError();
+    auto state = [&] {
+        SERVICE_STATUS status = {};
+        ::QueryServiceStatus(service, &status);
+        return status.dwCurrentState;
+    };
+    EXPECT_TRUE(::StartServiceA(service, 0, nullptr));
+    EXPECT_TRUE(WaitFor([&] { return state() == SERVICE_RUNNING; }, "the lock service running"));
+    EXPECT_EQ("D: locked (administrator)\r\n", RunVexaCommand("/status").output);
+    EXPECT_EQ(3u, RunVexaCommand("/unlock D:").exitCode);
+    const bool held = HostConfirms("service-started");
+    SERVICE_STATUS stopped = {};
+    EXPECT_TRUE(::ControlService(service, SERVICE_CONTROL_STOP, &stopped));
+    EXPECT_TRUE(WaitFor([&] { return state() == SERVICE_STOPPED; }, "the lock service stopped"));
+    DeletePolicies();
+    const bool freed = held && HostConfirms("service-stopped");
+    ::DeleteService(service);
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    EXPECT_TRUE(freed);
 }
 
 } // namespace

@@ -184,6 +184,10 @@ def steps(drives, share, build):
         ("command-unlock-running", lambda: (drives.expect(CD, False), drives.eject_accepted(CD),
                                             drives.put_back(CD))),
         ("menu-after-command", lambda: drives.expect(CD, True)),
+        # The lock service, with no user's Vexa running, under the machine's policy.
+        ("service-started", lambda: (drives.expect(CD, True), drives.eject_refused(CD))),
+        ("service-stopped", lambda: (drives.expect(CD, False), drives.eject_accepted(CD),
+                                     drives.put_back(CD))),
     ]
 
 

@@ -6,7 +6,9 @@
 //
 // Each drive keeps a lock count as the Windows class driver does: a lock request adds one, an
 // unlock request takes one away unless the count is already zero, and the eject button works
-// only at zero.
+// only at zero. The per-handle lock (IOCTL_STORAGE_EJECTION_CONTROL) is counted apart, for the
+// handle that sent it: only that handle's unlock takes one away, a simple unlock never does,
+// and closing the handle (through the platform's close) drops all of that handle's locks.
 #pragma once
 
 #include "drives/MediaLockPlatform.h"
@@ -48,6 +50,7 @@ public:
         s_current = this;
         g_mediaLockPlatform.createFile = CreateFileStandIn;
         g_mediaLockPlatform.deviceIoControl = DeviceIoControlStandIn;
+        g_mediaLockPlatform.closeHandle = CloseHandleStandIn;
     }
 
     ~FakeDrives()
@@ -63,7 +66,7 @@ public:
     std::vector<Request> requests;
 
     std::map<std::string, DWORD> openError;       // drive -> the open fails with this code
-    std::map<std::string, DWORD> removalError;    // drive -> the media-removal request fails
+    std::map<std::string, DWORD> removalError;    // drive -> either lock request fails
     DWORD volumeLockError = 0;                    // non-zero: FSCTL_LOCK_VOLUME fails so
     DWORD volumeUnlockError = 0;                  // non-zero: FSCTL_UNLOCK_VOLUME fails so
     std::map<std::string, int> lockCount;         // per drive, as the class driver counts
@@ -71,7 +74,19 @@ public:
     bool EjectWorks(const std::string& drive) const
     {
         auto found = lockCount.find(drive);
-        return found == lockCount.end() || found->second == 0;
+        return (found == lockCount.end() || found->second == 0) && HandleLocks(drive) == 0;
+    }
+
+    // The per-handle locks the driver keeps for drive, over all its open handles.
+    int HandleLocks(const std::string& drive) const
+    {
+        int count = 0;
+        for (const auto& held : m_handleLocks) {
+            auto name = m_drives.find(held.first);
+            if (name != m_drives.end() && name->second == drive)
+                count += held.second;
+        }
+        return count;
     }
 
     // The media-removal requests in order, as "D:1" (drive and the request's byte).
@@ -163,6 +178,16 @@ private:
                 else if (count > 0)
                     --count;
             }
+        } else if (code == IOCTL_STORAGE_EJECTION_CONTROL) {
+            auto refused = self.removalError.find(request.drive);
+            if (refused != self.removalError.end())
+                error = refused->second;
+            else if (inputSize < 1)
+                error = ERROR_INVALID_PARAMETER;
+            else if (request.input[0] != 0)
+                ++self.m_handleLocks[device];
+            else if (self.m_handleLocks[device] > 0)
+                --self.m_handleLocks[device];
         } else
             error = ERROR_INVALID_FUNCTION;
 
@@ -173,7 +198,19 @@ private:
         return TRUE;
     }
 
+    // The driver forgets a handle's locks when the handle closes.
+    static BOOL WINAPI CloseHandleStandIn(HANDLE handle)
+    {
+        FakeDrives& self = *s_current;
+        self.m_handleLocks.erase(handle);
+        const BOOL closed = self.m_saved.closeHandle(handle);
+        if (closed)
+            self.m_drives.erase(handle);
+        return closed;
+    }
+
     MediaLockPlatform m_saved;
     std::map<HANDLE, std::string> m_drives;
+    std::map<HANDLE, int> m_handleLocks; // per open handle, its per-handle locks
     static inline FakeDrives* s_current = nullptr;
 };

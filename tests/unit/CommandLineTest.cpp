@@ -26,6 +26,7 @@ TEST(CommandLine, ArgumentsAreReadIntoOneCommandOrAUsageError)
     } cases[] = {
         {{}, start, 0, 0}, {{L"/status"}, run, kCommandStatus, 0}, {{L"-STATUS"}, run, kCommandStatus, 0},
         {{L"/?"}, help, 0, 0}, {{L"-?", L"/?"}, usage, 0, 0}, {{L"/status", L"D:"}, usage, 0, 0},
+        {{L"-Service"}, ParsedCommand::Service, 0, 0}, {{L"/service", L"D:"}, usage, 0, 0},
         {{L"/lock", L"d:"}, run, kCommandLock, kD}, {{L"/lock", L"z:", L"A:"}, run, kCommandLock, 1u << 25 | 1},
         {{L"-Unlock", L"D:\\", L"e:", L"D:"}, run, kCommandUnlock, kD | kD << 1},
         {{L"/lock", L"ALL"}, run, kCommandLock, 0}, {{L"/unlock", L"all", L"D:"}, usage, 0, 0},
