@@ -77,7 +77,9 @@ TEST_F(SettingsWindowTest, TheMenuAndTheWindowSpeakTheChosenLanguage)
                                  PRIMARYLANGID(language) != LANG_JAPANESE;
         HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
         for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            MENUITEMINFOW item = {sizeof(item), MIIM_FTYPE};
+            MENUITEMINFOW item = {};
+            item.cbSize = sizeof(item);
+            item.fMask = MIIM_FTYPE;
             ASSERT_TRUE(::GetMenuItemInfoW(popup, static_cast<UINT>(i), TRUE, &item));
             EXPECT_EQ(rightToLeft ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0u,
                       item.fType & (MFT_RIGHTORDER | MFT_RIGHTJUSTIFY)) << "item " << i;
