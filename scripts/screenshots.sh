@@ -10,6 +10,8 @@
 #
 # Wine takes the display language from LC_ALL, and Vexa follows it; the Japanese and Hebrew
 # sessions' letters come from the fonts scripts/wine-env.sh puts in for Windows' own.
+# Wine 8 draws the Hebrew tray menu, whose items are right-ordered, as an empty box:
+# tray-menu-he.png shows Wine's limit, not what Windows shows.
 #
 # The dark session darkens only what Windows darkens. With a dark taskbar (SystemUsesLightTheme
 # 0, which also makes Vexa choose its light-outlined tray picture) Windows draws the taskbar and
