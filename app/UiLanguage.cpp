@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-const LANGID kUiLanguages[10] = {
+const LANGID kUiLanguages[19] = {
     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
     MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
     MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),
@@ -15,6 +15,15 @@ const LANGID kUiLanguages[10] = {
     MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA),
     MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
     MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
+    MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL),
+    MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN),
+    MAKELANGID(LANG_DUTCH, SUBLANG_DUTCH),
+    MAKELANGID(LANG_TURKISH, SUBLANG_TURKISH_TURKEY),
+    MAKELANGID(LANG_CZECH, SUBLANG_CZECH_CZECH_REPUBLIC),
+    MAKELANGID(LANG_SWEDISH, SUBLANG_SWEDISH),
+    MAKELANGID(LANG_UKRAINIAN, SUBLANG_UKRAINIAN_UKRAINE),
+    MAKELANGID(LANG_ARABIC, SUBLANG_ARABIC_SAUDI_ARABIA),
+    MAKELANGID(LANG_HEBREW, SUBLANG_HEBREW_ISRAEL),
 };
 
 namespace {
@@ -36,8 +45,10 @@ LANGID ChooseUiLanguage(const std::vector<LANGID>& preferred)
             if (spoken == wanted)
                 return spoken;
         }
+        // Hong Kong's and Macau's Chinese is written in Taiwan's script; every other Chinese
+        // finds Simplified Chinese, which comes first in the list, by its family.
         if (IsTraditionalChinese(wanted))
-            continue;
+            return MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
         for (const LANGID spoken : kUiLanguages) {
             if (PRIMARYLANGID(spoken) == PRIMARYLANGID(wanted))
                 return spoken;

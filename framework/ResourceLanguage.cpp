@@ -43,3 +43,12 @@ const void* AfxLockResource(HRSRC resource, DWORD* size)
         *size = bytes != nullptr ? ::SizeofResource(module, resource) : 0;
     return bytes;
 }
+
+bool AfxIsRightToLeftLanguage(LANGID language)
+{
+    LOCALESIGNATURE signature = {};
+    const int length = ::GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_FONTSIGNATURE,
+                                        reinterpret_cast<LPWSTR>(&signature),
+                                        sizeof(signature) / sizeof(WCHAR));
+    return length > 0 && (signature.lsUsb[3] & (1u << (123 - 96))) != 0;
+}

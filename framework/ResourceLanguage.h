@@ -24,3 +24,9 @@ HRSRC AfxFindResourceIn(const wchar_t* type, UINT id, LANGID language);
 // The bytes of a found resource, which stay as long as the executable; nullptr for none.
 // Refer to LoadResource, LockResource and SizeofResource.
 const void* AfxLockResource(HRSRC resource, DWORD* size);
+
+// Whether a language is written from right to left (Arabic, Hebrew): its dialogs are mirrored
+// by their templates, and its menus, balloons and message boxes are asked to read from the
+// right. Refer to GetLocaleInfoW and LOCALE_FONTSIGNATURE (bit 123 of the Unicode subset
+// bitfield: the locale's layout runs from right to left).
+bool AfxIsRightToLeftLanguage(LANGID language);

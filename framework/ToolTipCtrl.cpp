@@ -25,6 +25,9 @@ TOOLINFOW MakeToolInfo(HWND window, UINT_PTR toolId, const CWideString& text)
     info.uId = toolId;
     info.hinst = AfxGetInstanceHandle();
     info.lpszText = const_cast<wchar_t*>(text.c_str()); // the tooltip copies the text
+    // A mirrored window's tip reads from the right, as the window does.
+    if ((::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0)
+        info.uFlags |= TTF_RTLREADING;
     return info;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks what the two built Vexa.exe files promise: a Windows GUI program of the right kind
-# (PE32 for i686, PE32+ for x86_64), terminal-server aware, at most 300 KiB, needing no DLL but
+# (PE32 for i686, PE32+ for x86_64), terminal-server aware, at most 320 KiB, needing no DLL but
 # Windows' own, and loading the window, drawing, common-control and shell libraries at their first
 # call, with every delay-load slot leading to its loader in the file (delay-imports.py names a
 # function whose slot holds 0 or points elsewhere: its first call would crash).
@@ -18,7 +18,9 @@ for arch in i686 x86_64; do
   grep -qF "$magic" <<<"$headers" || problems+=("not $magic")
   grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || problems+=("not a GUI program")
   grep -qw 'TERMINAL_SERVICE_AWARE' <<<"$headers" || problems+=("not terminal-server aware")
-  [ "$size" -le 307200 ] || problems+=("$size bytes, over 300 KiB")
+  # 320 KiB: the nineteen languages' dialogs, menus and texts take about 80 KB of it (about
+  # 4 KB each, in UTF-16); the ten before them fitted in 300 KiB.
+  [ "$size" -le 327680 ] || problems+=("$size bytes, over 320 KiB")
   while read -r dll; do
     grep -qiE "$windows_dlls" <<<"$dll" || problems+=("needs $dll")
   done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")

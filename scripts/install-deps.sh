@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs, non-interactively, the Debian packages Vexa needs to build, run and test:
 # the MinGW-w64 cross compilers, CMake and Ninja, Wine with its own fonts (fonts-wine, a
-# recommendation of wine's that --no-install-recommends leaves out) and a font with Japanese and
-# Chinese glyphs (fonts-wqy-microhei), a virtual X server with the
+# recommendation of wine's that --no-install-recommends leaves out), a font with Japanese,
+# Chinese and Korean glyphs (fonts-wqy-microhei) and one with Hebrew (fonts-dejavu-core), a
+# virtual X server with the
 # tools the tests use to look at it, ImageMagick for the icons and screenshots, GoogleTest's
 # sources, and the packaging tools: msitools and wixl for the MSIs (run at the build's time by
 # faketime), zip, osslsigncode and openssl for signing, and jq to read back the Scoop manifest.
@@ -16,7 +17,7 @@ packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   python3
-  wine wine64 fonts-wine fonts-wqy-microhei
+  wine wine64 fonts-wine fonts-wqy-microhei fonts-dejavu-core
   xvfb xdotool x11-utils
   imagemagick
   googletest

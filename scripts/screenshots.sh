@@ -6,11 +6,13 @@
 #   tray-icon.png, tray-menu.png, settings.png, desktop.png          100 %, light taskbar
 #   tray-icon-150.png, tray-menu-150.png, settings-150.png, ...      150 %
 #   tray-icon-dark.png, settings-dark.png, desktop-dark.png          100 %, dark taskbar
-#   tray-menu-de.png, settings-de.png, ... and the same with -ja     German and Japanese
+#   tray-menu-de.png, settings-de.png, ... and the same with -ja, -he German, Japanese, Hebrew
 #   tray-icon-high-contrast.png, settings-high-contrast.png, ...     a black contrast theme
 #
-# Wine takes the display language from LC_ALL, and Vexa follows it; the Japanese session's
-# letters come from the font scripts/wine-env.sh puts in for Windows' Japanese one.
+# Wine takes the display language from LC_ALL, and Vexa follows it; the Japanese and Hebrew
+# sessions' letters come from the fonts scripts/wine-env.sh puts in for Windows' own.
+# Wine 8 draws the Hebrew tray menu, whose items are right-ordered, as an empty box:
+# tray-menu-he.png shows Wine's limit, not what Windows shows.
 #
 # The dark session darkens only what Windows darkens. With a dark taskbar (SystemUsesLightTheme
 # 0, which also makes Vexa choose its light-outlined tray picture) Windows draws the taskbar and
@@ -129,6 +131,7 @@ shoot 144 light -150
 shoot 96 dark -dark
 shoot 96 light -de de_DE.UTF-8
 shoot 96 light -ja ja_JP.UTF-8
+shoot 96 light -he he_IL.UTF-8
 shoot 96 contrast -high-contrast en_US.UTF-8 "$contrast_exe"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 

@@ -65,15 +65,20 @@ vexa_link_wine_fonts() {
   done
 }
 
-# Japanese and Chinese windows name the fonts Windows has for them ("MS UI Gothic", "SimSun");
-# Wine has neither, and would draw their letters as boxes. WenQuanYi Micro Hei (fonts-wqy-microhei)
-# has the glyphs of both, at about the same size, and stands in for them in the prefix given.
+# The Japanese, Chinese and Korean windows name the fonts Windows has for them ("MS UI Gothic",
+# "SimSun", "PMingLiU", "Gulim"); Wine has none of them, and would draw their letters as boxes.
+# WenQuanYi Micro Hei (fonts-wqy-microhei) has the glyphs of all three scripts, at about the
+# same size, and stands in for them in the prefix given. The Hebrew window names Windows'
+# "Microsoft Sans Serif", whose Hebrew letters Wine's own fonts lack: DejaVu Sans
+# (fonts-dejavu-core) has them. (The Arabic window names Tahoma, which Wine has with Arabic.)
 vexa_cjk_fonts() {
   local face
-  for face in "MS UI Gothic" "SimSun"; do
+  for face in "MS UI Gothic" "SimSun" "PMingLiU" "Gulim"; do
     WINEPREFIX="$1" wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
       /v "$face" /t REG_SZ /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
   done
+  WINEPREFIX="$1" wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v "Microsoft Sans Serif" /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
 }
 
 # A fresh prefix with two CD-ROM drive letters, D: and E:, backed by empty folders.

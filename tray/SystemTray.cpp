@@ -23,6 +23,39 @@ void CopyCut(wchar_t* field, std::size_t capacity, const std::string& text)
     field[length] = L'\0';
 }
 
+// A text of the tip or a balloon as the shell should read it. The notification area has no
+// flag for right-to-left reading, so in a right-to-left language each line opens a
+// right-to-left embedding (U+202B): its words then run from the right, with the drive names
+// and numbers among them in their places.
+std::string InReadingOrder(const std::string& text, bool rightToLeft)
+{
+    if (!rightToLeft)
+        return text;
+    const std::string embedding = "\xE2\x80\xAB";
+    std::string ordered = embedding;
+    for (const char c : text) {
+        ordered += c;
+        if (c == '\n')
+            ordered += embedding;
+    }
+    return ordered;
+}
+
+// Every item of a right-to-left language's menu reads from the right and stands at its right.
+void OrderFromTheRight(HMENU popup)
+{
+    const int count = ::GetMenuItemCount(popup);
+    for (int position = 0; position < count; ++position) {
+        MENUITEMINFOW item = {};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE;
+        if (::GetMenuItemInfoW(popup, static_cast<UINT>(position), TRUE, &item)) {
+            item.fType |= MFT_RIGHTORDER | MFT_RIGHTJUSTIFY;
+            ::SetMenuItemInfoW(popup, static_cast<UINT>(position), TRUE, &item);
+        }
+    }
+}
+
 } // namespace
 
 CSystemTray::CSystemTray()
@@ -67,8 +100,10 @@ BOOL CSystemTray::Install(CWnd* parent, UINT callbackMessage, const std::string&
     if (m_ownPicture && m_picture.Load(AfxGetWindowDpi(nullptr), &none))
         icon = m_picture.Get();
     m_notifyData.hIcon = icon;
+    // The menu, the tip and the balloons read as the language they are in, chosen at start.
+    m_rightToLeft = AfxIsRightToLeftLanguage(AfxGetResourceLanguage());
     // At most 127 characters fit the tip field with its terminating zero; the rest is cut.
-    CopyCut(m_notifyData.szTip, ARRAYSIZE(m_notifyData.szTip), tip);
+    CopyCut(m_notifyData.szTip, ARRAYSIZE(m_notifyData.szTip), InReadingOrder(tip, m_rightToLeft));
 
     // The menu in the program's language, made from its template.
     const void* menuTemplate =
@@ -110,8 +145,8 @@ BOOL CSystemTray::ShowBalloon(const std::string& title, const std::string& text,
         return FALSE;
     NOTIFYICONDATAW balloon = m_notifyData;
     balloon.uFlags = NIF_INFO;
-    CopyCut(balloon.szInfoTitle, ARRAYSIZE(balloon.szInfoTitle), title);
-    CopyCut(balloon.szInfo, ARRAYSIZE(balloon.szInfo), text);
+    CopyCut(balloon.szInfoTitle, ARRAYSIZE(balloon.szInfoTitle), InReadingOrder(title, m_rightToLeft));
+    CopyCut(balloon.szInfo, ARRAYSIZE(balloon.szInfo), InReadingOrder(text, m_rightToLeft));
     balloon.dwInfoFlags = infoIcon;
     return g_trayPlatform.shellNotifyIcon(NIM_MODIFY, &balloon);
 }
@@ -267,6 +302,10 @@ BOOL CSystemTray::ShowMenu(HWND owner, POINT at)
                       MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id,
                       AfxWiden(text).c_str());
     }
+    // The drive items come and go, and a re-texted item is a plain one again: the order is
+    // given to every item each time the menu opens.
+    if (m_rightToLeft)
+        OrderFromTheRight(popup);
     // Without the foreground, the menu would not close when the user clicks elsewhere.
     ::SetForegroundWindow(owner);
     m_menuShown = TRUE;

@@ -111,6 +111,7 @@ private:
     BOOL m_menuShown;       // the context menu is being tracked
     BOOL m_balloonShown = FALSE; // the shell reported a balloon on screen
     BOOL m_version4;        // the shell agreed to version 4 of the callbacks
+    bool m_rightToLeft = false; // the menu and texts are in a right-to-left language
     std::vector<BYTE> m_entryEnabled; // one flag per entry text
     UINT m_taskbarCreated;  // the shell's broadcast message "TaskbarCreated"
     bool m_ownPicture = false; // the icon shows m_picture, not a caller's icon (never freed)

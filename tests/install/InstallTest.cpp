@@ -408,7 +408,8 @@ TEST_F(Installer, SilentInstallPutsTheProgramShortcutAndUninstallEntryInPlace)
     std::set<std::string> expected{"LICENSE.txt", "PolicyDefinitions", "PolicyDefinitions\\Vexa.admx",
                                    "Vexa.exe"};
     for (const std::string language :
-         {"en-US", "de-DE", "fr-FR", "es-ES", "it-IT", "pt-BR", "pl-PL", "ru-RU", "ja-JP", "zh-CN"}) {
+         {"en-US", "de-DE", "fr-FR", "es-ES", "it-IT", "pt-BR", "pl-PL", "ru-RU", "ja-JP", "zh-CN",
+          "zh-TW", "ko-KR", "nl-NL", "tr-TR", "cs-CZ", "sv-SE", "uk-UA", "ar-SA", "he-IL"}) {
         expected.insert("PolicyDefinitions\\" + language);
         expected.insert("PolicyDefinitions\\" + language + "\\Vexa.adml");
     }

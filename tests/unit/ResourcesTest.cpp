@@ -5,6 +5,7 @@
 #include "support/TrayMenuItems.h"
 
 #include "app/UiLanguage.h"
+#include "framework/ResourceLanguage.h"
 #include "res/resource.h"
 
 #include "VexaVersion.h"
@@ -304,7 +305,9 @@ TEST(Resources, EveryLanguageHasTheWholeUserInterfaceTranslated)
         const DialogTemplate dialog = LoadDialogTemplate(IDD_SETTINGS, language);
         EXPECT_EQ(englishDialog.caption, dialog.caption);
         EXPECT_EQ(englishDialog.style, dialog.style);
-        EXPECT_EQ(englishDialog.exStyle, dialog.exStyle);
+        // A right-to-left language's window is mirrored by its template, and only such a one.
+        EXPECT_EQ(englishDialog.exStyle, dialog.exStyle & ~WS_EX_LAYOUTRTL);
+        EXPECT_EQ(AfxIsRightToLeftLanguage(language), (dialog.exStyle & WS_EX_LAYOUTRTL) != 0);
         ASSERT_EQ(englishDialog.items.size(), dialog.items.size());
         for (std::size_t i = 0; i < dialog.items.size(); ++i) {
             const DialogTemplateItem& expected = englishDialog.items[i];

@@ -51,11 +51,15 @@ protected:
 
 // Started in another language, the tray menu shows that language's commands and drive entries,
 // and the window its template's texts, read back as the user sees them (GetMenuStringW,
-// GetWindowTextW); the window keeps the title other programs find it by.
+// GetWindowTextW); the window keeps the title other programs find it by. A right-to-left
+// language's window is mirrored, with the link at its right, and its menu's items read from
+// the right and stand there; a left-to-right one's are not.
 TEST_F(SettingsWindowTest, TheMenuAndTheWindowSpeakTheChosenLanguage)
 {
     const LANGID languages[] = {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
-                                MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)};
+                                MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
+                                MAKELANGID(LANG_HEBREW, SUBLANG_HEBREW_ISRAEL),
+                                MAKELANGID(LANG_ARABIC, SUBLANG_ARABIC_SAUDI_ARABIA)};
     for (const LANGID language : languages) {
         SCOPED_TRACE(language);
         DestroyDialog();
@@ -68,6 +72,23 @@ TEST_F(SettingsWindowTest, TheMenuAndTheWindowSpeakTheChosenLanguage)
         EXPECT_EQ(Filled(strings[IDS_LOCK_DRIVE], {"D:"}), menu[0].text);
         EXPECT_EQ(Filled(strings[IDS_LOCK_DRIVE], {"E:"}), menu[1].text);
         EXPECT_NE(CommandItems()[1].text, menu[3].text); // "Lock All Drives"
+
+        const bool rightToLeft = PRIMARYLANGID(language) != LANG_GERMAN &&
+                                 PRIMARYLANGID(language) != LANG_JAPANESE;
+        HMENU popup = dlg->m_pTray->m_contextMenu.GetSubMenu(0);
+        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+            MENUITEMINFOW item = {};
+            item.cbSize = sizeof(item);
+            item.fMask = MIIM_FTYPE;
+            ASSERT_TRUE(::GetMenuItemInfoW(popup, static_cast<UINT>(i), TRUE, &item));
+            EXPECT_EQ(rightToLeft ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0u,
+                      item.fType & (MFT_RIGHTORDER | MFT_RIGHTJUSTIFY)) << "item " << i;
+        }
+        EXPECT_EQ(rightToLeft, (::GetWindowLongW(Window(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0);
+        RECT window, link;
+        ::GetWindowRect(Window(), &window);
+        ::GetWindowRect(::GetDlgItem(Window(), IDC_HOMEPAGE), &link);
+        EXPECT_EQ(rightToLeft, window.right - link.right < link.left - window.left);
 
         const DialogTemplate layout = LoadDialogTemplate(IDD_SETTINGS, language);
         EXPECT_EQ("Vexa Settings", WindowText(Window()));

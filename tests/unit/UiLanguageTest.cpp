@@ -12,7 +12,7 @@ TEST(UiLanguage, TheFirstPreferredLanguageSpokenWinsByLanguageThenByFamily)
     const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     const LANGID french = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
     const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN);
-    const LANGID dutch = MAKELANGID(LANG_DUTCH, SUBLANG_DUTCH);
+    const LANGID greek = MAKELANGID(LANG_GREEK, SUBLANG_GREEK_GREECE);
     const LANGID taiwanese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
     const struct {
         std::vector<LANGID> preferred;
@@ -24,11 +24,12 @@ TEST(UiLanguage, TheFirstPreferredLanguageSpokenWinsByLanguageThenByFamily)
         {{MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE)},
          MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN)},
         {{MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH_CANADIAN), japanese}, french}, // the first wanted
-        {{dutch, french}, french},                    // one not spoken is passed over
-        {{dutch}, english},                           // nothing spoken: English
+        {{greek, french}, french},                    // one not spoken is passed over
+        {{greek}, english},                           // nothing spoken: English
         {{}, english},
-        {{taiwanese, japanese}, japanese},            // another script: not Simplified
-        {{taiwanese}, english},
+        {{MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG), japanese}, taiwanese}, // its script
+        {{MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE)},
+         MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)},
         {{0, 0xFFFF, french}, french},                // nonsense is passed over
     };
     for (const auto& c : cases) {
