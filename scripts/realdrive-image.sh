@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds, once per machine, the guest system of the real-drive test (scripts/realdrive-test.sh):
-# Debian bookworm with Wine, a virtual X server, udev, udisks and a kernel, a Wine prefix in which
-# D: is the CD-ROM /dev/sr0, and a tiny init of its own. It is cached outside the clone, in
+# Debian bookworm with Wine (64- and 32-bit), a virtual X server, udev, udisks and a kernel, a
+# Wine prefix in which D: is the CD-ROM /dev/sr0, and a tiny init of its own. It is cached outside the clone, in
 # $VEXA_REALDRIVE_CACHE (default /var/cache/vexa-realdrive), in a folder named after the guest's
 # version; a second run finds it there. The build goes to a temporary folder that is renamed
 # only when complete, so a build that is killed leaves no half guest behind.
@@ -21,7 +21,7 @@ case ${1:-} in
 esac
 
 # Raise whenever what goes into the guest changes: a new number builds a new guest.
-guest_version=2
+guest_version=3
 cache=${VEXA_REALDRIVE_CACHE:-/var/cache/vexa-realdrive}
 target=$cache/$guest_version
 # A cached guest needs no archive.
@@ -109,9 +109,12 @@ mount -t proc proc "$root/proc" && mounted+=("$root/proc")
 mount --bind /dev "$root/dev" && mounted+=("$root/dev")
 in_guest() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }
 
+# The i386 architecture for 32-bit Wine (wine32), which runs the 32-bit Vexa.exe: it must be
+# there before the prefix is made, so that the prefix gets its 32-bit system folder (syswow64).
+in_guest dpkg --add-architecture i386
 in_guest apt-get update -qq
 DEBIAN_FRONTEND=noninteractive in_guest apt-get install -y -qq --no-install-recommends \
-  wine wine64 xvfb linux-image-amd64 kmod dbus udev udisks2 >"$work/apt.log" 2>&1 || {
+  wine wine64 wine32:i386 xvfb linux-image-amd64 kmod dbus udev udisks2 >"$work/apt.log" 2>&1 || {
   tail -n 20 "$work/apt.log" >&2
   echo "apt-get in the guest failed" >&2
   exit 1

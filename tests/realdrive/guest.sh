@@ -47,7 +47,8 @@ phase "display"
 Xvfb :0 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
 wait_for "the virtual display" test -S /tmp/.X11-unix/X0
 
-phase "steps"
+# The build the host gave (i686: the 32-bit Vexa.exe and steps program, run by 32-bit Wine).
+phase "steps of the $(cat /share/build) build"
 # Wine runs the programs from a local folder: it cannot map a program's sections from the
 # shared folder. The steps program finds the host's answers in steps/ beside it.
 mkdir -p /tmp/run
