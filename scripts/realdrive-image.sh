@@ -136,19 +136,43 @@ IMPORT{program}="cdrom_id $devnode"
 LABEL="cdrom_end"
 EOF
 
-# The Wine prefix: D: is the CD-ROM, by its device (d::) and by a folder of its own (d:).
-in_wine() {
-  in_guest WINEPREFIX=/root/.wine WINEDEBUG=-all \
-    WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe= "$@" >>"$work/wine.log" 2>&1
-}
-in_wine wineboot -i
-in_wine wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f
-# On a display of its own there is no window manager: Wine draws the frames itself.
-in_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-in_wine wineserver -w
+# The Wine prefix: D: is the CD-ROM, by its device (d::) and by a folder of its own (d:). It is
+# made in the guest itself, at one boot of its own (below): with 32-bit Wine installed, Wine starts
+# through its 32-bit loader, which this machine's kernel may not run; the guest's kernel does.
 mkdir -p "$root/media/cdrom" "$root/share"
-ln -sfn /media/cdrom "$root/root/.wine/dosdevices/d:"
-ln -sfn /dev/sr0 "$root/root/.wine/dosdevices/d::"
+cat >"$root/vexa-prefix" <<'EOF'
+#!/bin/sh
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root WINEPREFIX=/root/.wine WINEDEBUG=-all
+export WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=
+mountpoint -q /proc || mount -t proc proc /proc
+mountpoint -q /sys || mount -t sysfs sys /sys
+mountpoint -q /dev || mount -t devtmpfs dev /dev
+mkdir -p /dev/pts /dev/shm
+mount -t devpts devpts /dev/pts
+mount -t tmpfs tmpfs /dev/shm
+mount -t tmpfs tmpfs /run
+mount -t tmpfs tmpfs /tmp
+{
+  wineboot -i
+  wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f
+  # On a display of its own there is no window manager: Wine draws the frames itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+  wineserver -w
+} >/dev/console 2>&1
+ln -sfn /media/cdrom /root/.wine/dosdevices/d:
+ln -sfn /dev/sr0 /root/.wine/dosdevices/d::
+# Both halves of Wine are in the prefix: its 64-bit and its 32-bit system folder.
+if [ -f /root/.wine/drive_c/windows/system32/kernel32.dll ] &&
+  [ -f /root/.wine/drive_c/windows/syswow64/kernel32.dll ]; then
+  echo "vexa-prefix: the prefix is ready" >/dev/console
+fi
+sync
+mount -o remount,ro /
+echo 1 >/proc/sys/kernel/sysrq
+echo o >/proc/sysrq-trigger
+sleep 60
+EOF
+chmod +x "$root/vexa-prefix"
 
 # The guest's init: the file systems the programs need, the shared folder, and then the run's
 # own script from there (scripts/realdrive-guest.sh); the machine powers off when it ends.
@@ -180,9 +204,22 @@ for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[$i]}"; done
 mounted=()
 cp "$root"/boot/vmlinuz-* "$work/vmlinuz"
 cp "$root"/boot/initrd.img-* "$work/initrd.img"
-size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 256 ))
+size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 512 ))
 mkfs.ext4 -q -F -L vexa-guest -d "$root" "$work/rootfs.img" "${size_mb}M" >/dev/null
 rm -rf "$root"
+
+# The boot that makes the Wine prefix, bounded: an emulated processor on a busy machine.
+echo "Making the guest's Wine prefix in the guest (a few minutes)" >&2
+timeout 1800 qemu-system-x86_64 -machine pc,accel=tcg -cpu max,smap=off -smp 2 -m 1536 \
+  -nodefaults -display none -no-reboot -serial "file:$work/prefix.log" \
+  -kernel "$work/vmlinuz" -initrd "$work/initrd.img" \
+  -append "root=/dev/vda rw init=/vexa-prefix console=ttyS0 panic=-1 quiet" \
+  -drive "file=$work/rootfs.img,if=virtio,format=raw" </dev/null >/dev/null 2>&1 || true
+if ! grep -q "vexa-prefix: the prefix is ready" "$work/prefix.log"; then
+  tail -n 20 "$work/prefix.log" >&2
+  echo "the guest did not make its Wine prefix" >&2
+  exit 1
+fi
 rm -f "$work"/*.log
 chmod 755 "$work"
 # A run beside this one may have finished the same guest first: then that one is used.
