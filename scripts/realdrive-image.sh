@@ -204,7 +204,8 @@ for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[$i]}"; done
 mounted=()
 cp "$root"/boot/vmlinuz-* "$work/vmlinuz"
 cp "$root"/boot/initrd.img-* "$work/initrd.img"
-size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 512 ))
+# The Wine prefix, made later in the guest, needs about 1 GB of its own, both halves of Wine.
+size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 2560 ))
 mkfs.ext4 -q -F -L vexa-guest -d "$root" "$work/rootfs.img" "${size_mb}M" >/dev/null
 rm -rf "$root"
 
