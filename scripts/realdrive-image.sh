@@ -21,7 +21,7 @@ case ${1:-} in
 esac
 
 # Raise whenever what goes into the guest changes: a new number builds a new guest.
-guest_version=3
+guest_version=4
 cache=${VEXA_REALDRIVE_CACHE:-/var/cache/vexa-realdrive}
 target=$cache/$guest_version
 # A cached guest needs no archive.
@@ -161,11 +161,15 @@ mount -t tmpfs tmpfs /tmp
 } >/dev/console 2>&1
 ln -sfn /media/cdrom /root/.wine/dosdevices/d:
 ln -sfn /dev/sr0 /root/.wine/dosdevices/d::
-# Both halves of Wine are in the prefix: its 64-bit and its 32-bit system folder.
-if [ -f /root/.wine/drive_c/windows/system32/kernel32.dll ] &&
-  [ -f /root/.wine/drive_c/windows/syswow64/kernel32.dll ]; then
-  echo "vexa-prefix: the prefix is ready" >/dev/console
-fi
+# Both halves of Wine are in the prefix, whole: its 64-bit and its 32-bit system folder each hold
+# the libraries every program needs (a prefix made on a full disk lacked most of them).
+ready=1
+for dll in kernel32 msvcrt advapi32 user32 gdi32 shell32; do
+  for folder in system32 syswow64; do
+    [ -s /root/.wine/drive_c/windows/$folder/$dll.dll ] || ready=0
+  done
+done
+[ $ready = 1 ] && echo "vexa-prefix: the prefix is ready" >/dev/console
 sync
 mount -o remount,ro /
 echo 1 >/proc/sys/kernel/sysrq
