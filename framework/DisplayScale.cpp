@@ -16,10 +16,12 @@ UINT SystemDpi()
 
 } // namespace
 
+// Both functions came with Windows 10 1607; before it every window has the system's scale. They
+// are looked up at each call, which is rare (a start, a change of scale), not kept.
 UINT AfxGetWindowDpi(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow =
+    const auto getDpiForWindow =
         AfxFindSystemFunction<GetDpiForWindowFunction>("user32.dll", "GetDpiForWindow");
     const UINT dpi = getDpiForWindow != nullptr && window != nullptr ? getDpiForWindow(window) : 0;
     return dpi != 0 ? dpi : SystemDpi();
@@ -28,7 +30,7 @@ UINT AfxGetWindowDpi(HWND window)
 int AfxGetSystemMetricForDpi(int index, UINT dpi)
 {
     using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
-    static const auto getMetricForDpi = AfxFindSystemFunction<GetSystemMetricsForDpiFunction>(
+    const auto getMetricForDpi = AfxFindSystemFunction<GetSystemMetricsForDpiFunction>(
         "user32.dll", "GetSystemMetricsForDpi");
     return getMetricForDpi != nullptr ? getMetricForDpi(index, dpi) : ::GetSystemMetrics(index);
 }

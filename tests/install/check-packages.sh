@@ -96,6 +96,10 @@ for arch in x86 x64; do
   check "$arch: a downgrade is refused with a message" \
     grep -q '^NOT WIX_DOWNGRADE_DETECTED	A newer version of \[ProductName\] is already installed' \
     <(rows "$msi" LaunchCondition)
+  floor='Installed OR VersionNT > 601 OR (VersionNT = 601 AND ServicePackLevel >= 1)'
+  check "$arch: a Windows older than 7 SP1 is refused with a message" grep -qxF \
+    "$floor	[ProductName] needs Windows 7 with Service Pack 1 or a later Windows." \
+    <(rows "$msi" LaunchCondition)
   check "$arch: the autostart entry is cleaned up on uninstall only, not on upgrade" same \
     'RemoveAutostart	REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE' \
     "$(rows "$msi" InstallExecuteSequence | grep '^RemoveAutostart' | cut -f1,2)" "custom action"

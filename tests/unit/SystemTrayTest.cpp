@@ -2,17 +2,21 @@
 // records the commands the icon sends it.
 #include "support/HighContrast.h"
 #include "support/RegistryValues.h"
+#include "support/ScopedOverride.h"
 #include "support/ShellRecorder.h"
 #include "support/TestSupport.h"
 #include "support/TrayMenuItems.h"
 
 #include "app/LockerApp.h"
+#include "framework/DisplayScale.h"
+#include "framework/SystemFunction.h"
 #include "framework/WndClass.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -251,14 +255,25 @@ TEST_F(SystemTrayTest, Version4OpensTheMenuOnceAtTheShellsPointAndTheKeyboardRun
         << "another icon's";
 }
 
+// A taskbar that knows only the older callbacks (ReactOS's) refuses version 4. The keyboard
+// then comes as the mouse: the menu key, Shift+F10, Enter and Space on the icon as a right
+// click, down and up.
 TEST_F(SystemTrayTest, ShellThatRefusesVersion4KeepsVersion0)
 {
     shell.refuseMessage = NIM_SETVERSION;
     EXPECT_TRUE(Install());
     EXPECT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
+    tray->SetDefaultItem(ID_TRAY_SETTINGS, FALSE);
     shell.requests.clear();
-    EXPECT_EQ(1, RightClick());
+    EXPECT_EQ(1, Notify(WM_RBUTTONDOWN));
+    int opened = 0;
+    CloseNextMenuOnOpen([&] { ++opened; });
+    EXPECT_EQ(1, Notify(WM_RBUTTONUP));
+    EXPECT_EQ(1, opened);
     EXPECT_TRUE(shell.requests.empty()) << "no focus request for a shell of version 0";
+    EXPECT_EQ(1, Notify(WM_LBUTTONDBLCLK));
+    ASSERT_EQ(1u, sink.commands.size());
+    EXPECT_EQ(static_cast<WPARAM>(ID_TRAY_SETTINGS), sink.commands[0].first);
 }
 
 TEST_F(SystemTrayTest, SetEntryTextOutsideTheListRaisesInvalidArgument)
@@ -363,6 +378,34 @@ TEST_F(SystemTrayTest, VexasPictureFollowsTheTaskbarsThemeAndTheScale)
     tray->OnScaleChange(192);
     tray->OnContrastChange();
     EXPECT_TRUE(shell.Modifications(NIF_ICON).empty());
+}
+
+// Windows before 10 (1607) lacks the functions that tell a window's scale and the sizes at a
+// scale: there every window has the system's scale, and Vexa's picture the system's size.
+const char* const kScaleFunctions[] = {"GetDpiForWindow", "GetSystemMetricsForDpi"};
+
+FARPROC WINAPI FindExceptScaleFunctions(HMODULE module, LPCSTR name)
+{
+    for (const char* missing : kScaleFunctions) {
+        if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::strcmp(missing, name) == 0)
+            return nullptr;
+    }
+    return ::GetProcAddress(module, name);
+}
+
+TEST_F(SystemTrayTest, WithoutTheScaleFunctionsThePictureHasTheSystemsSize)
+{
+    ScopedOverride<decltype(g_findSystemFunction)> older(g_findSystemFunction,
+                                                         FindExceptScaleFunctions);
+    const int small = ::GetSystemMetrics(SM_CXSMICON);
+    tray->Install(nullptr, kCallback, kTip, nullptr, IDR_TRAYMENU);
+    ASSERT_TRUE(TrayHasIcon(tray->m_hWnd, IDR_TRAYMENU));
+    EXPECT_EQ(static_cast<UINT>(ScreenDpi()), AfxGetWindowDpi(tray->m_hWnd));
+    EXPECT_EQ(small, PictureOf(shell.requests.at(0).icon).size.cx);
+    tray->OnScaleChange(192);
+    const std::vector<IconPicture> handed = HandedIcons(shell);
+    ASSERT_EQ(1u, handed.size());
+    EXPECT_EQ(small, handed[0].size.cx) << "not twice the size: that size is not known";
 }
 
 TEST_F(SystemTrayTest, OldPlatformGetsNoWindowNoMenuAndNoShellRequest)

@@ -1,0 +1,3 @@
+#include "SystemFunction.h"
+
+FARPROC(WINAPI* g_findSystemFunction)(HMODULE, LPCSTR) = ::GetProcAddress;
