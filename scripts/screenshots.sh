@@ -97,7 +97,9 @@ shoot() {
 
   # A double click on the icon opens the settings window.
   local settings geometry
-  settings=$(xwininfo -root -tree | awk '/"Vexa Settings"/ {print $1; exit}')
+  # awk reads the whole list: ending early could stop xwininfo with SIGPIPE, which pipefail
+  # turns into a failure of the assignment, and set -e into a silent end of the script.
+  settings=$(xwininfo -root -tree | awk '/"Vexa Settings"/ && !found {print $1; found = 1}')
   for _ in 1 2 3; do
     xdotool click 1
     sleep 0.05
