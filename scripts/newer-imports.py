@@ -9,15 +9,14 @@ them where they are missing.
                                    function of LIST newer than its floor that an EXE imports
     newer-imports.py --dump EXE    prints each imported function: DLL, name, how it is imported
 """
-import importlib.util
 import os
+import runpy
 import struct
 import sys
 
-spec = importlib.util.spec_from_file_location(
-    'delay_imports', os.path.join(os.path.dirname(os.path.abspath(__file__)), 'delay-imports.py'))
-delay_imports = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(delay_imports)
+# The PE reading of delay-imports.py, whose name is no module's.
+Image = runpy.run_path(os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                    'delay-imports.py'))['Image']
 
 
 def load_time_imports(image):
@@ -49,7 +48,7 @@ def load_time_imports(image):
 def imports(path):
     """(DLL in lower case, function, 'imported' or 'delay-loaded') for each function by name."""
     with open(path, 'rb') as f:
-        image = delay_imports.Image(f.read())
+        image = Image(f.read())
     for dll, function in load_time_imports(image):
         yield dll.lower(), function, 'imported'
     for dll, iat, names in image.descriptors():
