@@ -17,8 +17,6 @@
 
 namespace {
 
-const UINT kTrayIconId = 129;
-
 struct FindMenu {
     DWORD processId;
     HWND found;
@@ -63,9 +61,7 @@ protected:
     // A right click on the icon, as the shell reports it; returns the menu window once shown.
     HWND OpenMenu()
     {
-        const UINT callback =
-            ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
-        ::PostMessageA(vexa->TrayWindow(), callback, kTrayIconId, WM_RBUTTONUP);
+        ::PostMessageA(vexa->TrayWindow(), TrayMessage(), kTrayIconId, WM_RBUTTONUP);
         HWND menu = nullptr;
         EXPECT_TRUE(WaitFor([&] { return (menu = ShownMenu(*vexa)) != nullptr; },
                             "the tray menu to open on a right click"));

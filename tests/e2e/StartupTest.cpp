@@ -12,8 +12,6 @@ namespace {
 
 using Startup = FreshAccountTest;
 
-const UINT kTrayIconId = 129;
-
 TEST_F(Startup, RunsHiddenInTheNotificationAreaUntilExit)
 {
     VexaProcess vexa;

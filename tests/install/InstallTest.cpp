@@ -27,10 +27,8 @@
 
 namespace {
 
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kProductName[] = "Vexa (64-bit)";
-const UINT kTrayIconId = 129;
 
 std::string CurrentPackage()
 {
@@ -252,12 +250,7 @@ std::string UninstallEntry(const std::string& productCode, const char* name)
 
 bool UninstallEntryExists(const std::string& productCode)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kUninstallKey + productCode).c_str(), 0,
-                        KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
+    return RegistryKeyExists((kUninstallKey + productCode).c_str(), HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
 }
 
 // The Start-menu shortcut. Windows puts a per-machine package's shortcut into the Programs
@@ -316,11 +309,7 @@ public:
                                static_cast<DWORD>(m_saved.data.size()));
             return;
         }
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_key, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            ::RegDeleteValueA(key, m_name);
-            ::RegCloseKey(key);
-        }
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, m_key, m_name);
     }
     RestoredValue(const RestoredValue&) = delete;
     RestoredValue& operator=(const RestoredValue&) = delete;
@@ -368,8 +357,8 @@ protected:
     void SetUp() override
     {
         ::CoInitialize(nullptr);
-        ASSERT_TRUE(FileExists(CurrentPackage())) << CurrentPackage() << " is missing: scripts/package.sh makes it";
-        ASSERT_TRUE(FileExists(OlderPackage())) << OlderPackage() << " is missing: scripts/package.sh makes it";
+        for (const std::string& package : {CurrentPackage(), OlderPackage()})
+            ASSERT_TRUE(FileExists(package)) << package << " is missing: scripts/package.sh makes it";
         m_upgradeCode = PackageProperty(CurrentPackage(), "UpgradeCode");
         m_productCode = PackageProperty(CurrentPackage(), "ProductCode");
         m_olderProductCode = PackageProperty(OlderPackage(), "ProductCode");

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The current user's programs started with Windows; Vexa's entry is the value "Vexa".
+inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 struct RegistryValue {
     bool exists = false;
     DWORD type = REG_NONE;
@@ -30,10 +33,11 @@ struct RegistryValue {
     }
 };
 
-inline bool RegistryKeyExists(const char* path)
+// A key of the current user's, or of another root in the view given (KEY_WOW64_64KEY).
+inline bool RegistryKeyExists(const char* path, HKEY root = HKEY_CURRENT_USER, REGSAM view = 0)
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(key);
     return true;

@@ -14,13 +14,6 @@
 #include <algorithm>
 #include <vector>
 
-// The message the tray icon's window receives from the shell: registered by its name, which
-// any program can ask for.
-inline UINT TrayMessage()
-{
-    return ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
-}
-
 class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -55,6 +48,9 @@ protected:
         theApp.m_pMainWnd = nullptr;
         PumpMessages();
     }
+
+    // A command of the menu or the window, as the dialog receives it.
+    void Command(WPARAM id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, id, 0); }
 
     // A right click on the tray icon, as the shell reports it: the menu opens with its entry
     // texts, until the test closes it (CloseNextMenuOnOpen).

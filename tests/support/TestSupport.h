@@ -18,6 +18,14 @@ extern const char kProgramKey[];
 // Deletes the program's key and everything under it: a fresh account.
 void DeleteProgramKey();
 
+// The message the shell sends the tray icon's window, registered by a name any program can ask
+// for, and the icon's identifier (IDR_TRAYMENU), as another process knows them.
+inline UINT TrayMessage()
+{
+    return ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
+}
+constexpr UINT kTrayIconId = 129;
+
 // TRUE while the shell holds an icon of this window and identifier: the shell accepts a change
 // only for an icon it holds.
 bool TrayHasIcon(HWND window, UINT id);

@@ -27,7 +27,6 @@ using Requests = std::vector<std::string>;
 
 class DriveChangesTest : public SettingsDialogTest {
 protected:
-    void Command(WPARAM id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, id, 0); }
 
     // The drives the menu offers, in order: the drive each item names when the menu opens.
     std::vector<std::string> Names()

@@ -12,32 +12,6 @@
 
 namespace {
 
-// The tray icon's pop-up menu.
-HMENU Popup(CSettingsDlg* dlg)
-{
-    return dlg->m_pTray->m_contextMenu.GetSubMenu(0);
-}
-
-// A right click on the tray icon: the menu takes its entry texts and opens; the test closes it
-// at once.
-void RightClick(CSettingsDlg* dlg)
-{
-    CloseNextMenuOnOpen();
-    ::SendMessageA(dlg->m_pTray->m_hWnd, TrayMessage(), IDR_TRAYMENU, WM_RBUTTONUP);
-}
-
-// The two drive items as the user sees them when the menu opens.
-std::vector<std::string> ShownDriveTexts(CSettingsDlg* dlg)
-{
-    RightClick(dlg);
-    return {MenuItemText(Popup(dlg), 0), MenuItemText(Popup(dlg), 1)};
-}
-
-void Command(CSettingsDlg* dlg, WPARAM wparam)
-{
-    ::SendMessageA(dlg->m_hWnd, WM_COMMAND, wparam, 0);
-}
-
 // The caption every box of the program has: the executable's name.
 std::string AppName()
 {
@@ -76,34 +50,31 @@ TEST_F(DriveTableTest, DriveItemsComeFirstInDriveOrderAboveTheTemplatesItems)
     EXPECT_EQ(Messages{}, BoxTexts()); // each drive refused its unlock at start, quietly
 
     // One item per CD-ROM drive, named by its root.
-    HMENU popup = Popup(dlg);
-    EXPECT_EQ(DriveItems({"D:\\", "E:\\"}) + CommandItems(), ItemsOf(popup));
+    EXPECT_EQ(DriveItems({"D:\\", "E:\\"}) + CommandItems(),
+              ItemsOf(dlg->m_pTray->m_contextMenu.GetSubMenu(0)));
 
     // Opened, the drive items show what choosing them does and keep their commands.
-    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
-    EXPECT_EQ(static_cast<UINT>(ID_DRIVE_FIRST), ::GetMenuItemID(popup, 0));
-    EXPECT_EQ(static_cast<UINT>(ID_DRIVE_FIRST + 1), ::GetMenuItemID(popup, 1));
-    EXPECT_EQ(9, ::GetMenuItemCount(popup));
+    EXPECT_EQ(DriveItems({"Lock drive D:", "Lock drive E:"}) + CommandItems(), ShownMenu());
 }
 
 TEST_F(DriveTableTest, RefusedLockIsReportedWithDriveAndCodeAndChangesNothing)
 {
-    Command(dlg, ID_DRIVE_FIRST);
+    Command(ID_DRIVE_FIRST);
     ASSERT_EQ(Messages{FailureText("D:", 50)}, BoxTexts());
     EXPECT_EQ(AppName(), catcher.boxes[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), catcher.boxes[0].icon);
 
-    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
+    EXPECT_EQ(DriveItems({"Lock drive D:", "Lock drive E:"}), ShownDriveItems());
     EXPECT_FALSE(RegistryKeyExists(kProgramKey));
 
     // Both commands for all drives report every drive, in order, and change nothing either.
     catcher.boxes.clear();
-    Command(dlg, ID_TRAY_LOCKALL);
-    Command(dlg, ID_TRAY_UNLOCKALL);
+    Command(ID_TRAY_LOCKALL);
+    Command(ID_TRAY_UNLOCKALL);
     EXPECT_EQ((Messages{FailureText("D:", 50), FailureText("E:", 50), FailureText("D:", 50),
                         FailureText("E:", 50)}),
               BoxTexts());
-    EXPECT_EQ((std::vector<std::string>{"Lock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
+    EXPECT_EQ(DriveItems({"Lock drive D:", "Lock drive E:"}), ShownDriveItems());
     EXPECT_FALSE(RegistryKeyExists(kProgramKey));
 }
 
@@ -114,7 +85,7 @@ TEST_F(DriveTableTest, RememberedLockIsReappliedAtStartWithoutAMessage)
     StartDialog();
 
     EXPECT_EQ(Messages{}, BoxTexts());
-    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
+    EXPECT_EQ(DriveItems({"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
     // The refusal at start loses nothing: the lock is still remembered for the next start.
     const RegistryValue stored = ReadRegistryValue(kProgramKey, "D:");
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
@@ -122,23 +93,23 @@ TEST_F(DriveTableTest, RememberedLockIsReappliedAtStartWithoutAMessage)
     EXPECT_FALSE(ReadRegistryValue(kProgramKey, "E:").exists);
 
     // The item of a drive believed locked unlocks it.
-    Command(dlg, ID_DRIVE_FIRST);
+    Command(ID_DRIVE_FIRST);
     EXPECT_EQ(Messages{FailureText("D:", 50)}, BoxTexts());
-    EXPECT_EQ((std::vector<std::string>{"Unlock drive D:", "Lock drive E:"}), ShownDriveTexts(dlg));
+    EXPECT_EQ(DriveItems({"Unlock drive D:", "Lock drive E:"}), ShownDriveItems());
     EXPECT_EQ(1u, ReadRegistryValue(kProgramKey, "D:").AsDword());
 }
 
 TEST_F(DriveTableTest, OnlyPlainCommandsOfListedDrivesToggleADrive)
 {
     // Every toggle ends in a refusal under Wine, so each one that happens shows a box.
-    Command(dlg, ID_DRIVE_FIRST + 2);                // one past the last drive
-    Command(dlg, ID_DRIVE_FIRST - 1);                // below the range
-    Command(dlg, MAKEWPARAM(ID_DRIVE_FIRST, 1));     // an accelerator, not a menu command
-    Command(dlg, MAKEWPARAM(ID_DRIVE_FIRST + 1, 1)); // nor this
+    Command(ID_DRIVE_FIRST + 2);                // one past the last drive
+    Command(ID_DRIVE_FIRST - 1);                // below the range
+    Command(MAKEWPARAM(ID_DRIVE_FIRST, 1));     // an accelerator, not a menu command
+    Command(MAKEWPARAM(ID_DRIVE_FIRST + 1, 1)); // nor this
     EXPECT_EQ(Messages{}, BoxTexts());
     EXPECT_FALSE(RegistryKeyExists(kProgramKey));
 
-    Command(dlg, ID_DRIVE_FIRST + 1); // the last drive
+    Command(ID_DRIVE_FIRST + 1); // the last drive
     EXPECT_EQ(Messages{FailureText("E:", 50)}, BoxTexts());
 }
 

@@ -11,7 +11,6 @@
 #include "drives/DriveLocks.h"
 #include "drives/DriveTable.h"
 #include "drives/SettingsStore.h"
-#include "framework/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -121,27 +120,6 @@ TEST_F(DriveTypesTest, ReapplyingReplacesTheLockTheDriverStillCountsInsteadOfDou
     EXPECT_EQ(0, table.LockHeld()[0]);
 }
 
-TEST_F(DriveTypesTest, TheAutostartEntryNamesTheFileWhateverTheCharactersOfItsFolder)
-{
-    const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    CRegKey run;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, run.Receive()));
-    const wchar_t path[] = L"\"C:\\Programs\\\x03A9mega Tools\\\x65E5\x672C\\Vexa.exe\"";
-    CSettingsStore::WriteAutostart(TRUE, path);
-
-    wchar_t stored[MAX_PATH] = L"";
-    DWORD size = sizeof(stored);
-    DWORD type = REG_NONE;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(run.Get(), L"Vexa", nullptr, &type,
-                                                reinterpret_cast<BYTE*>(stored), &size));
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(sizeof(path), size) << "the text and its terminating zero";
-    EXPECT_EQ(Utf8(path), Utf8(stored));
-
-    CSettingsStore::WriteAutostart(FALSE, path);
-    EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
-}
-
 TEST_F(DriveTypesTest, StartReplacesALeftoverLockAndReportsOnlyLocksThatFailed)
 {
     WriteRegistryDword(kProgramKey, "D:", 1);
@@ -229,10 +207,6 @@ TEST_F(DriveTypesTest, ResumeLocksAgainOnlyTheDrivesThatShouldBeLocked)
     EXPECT_EQ((Requests{"D:0", "D:1"}), drives.RemovalRequests());
     EXPECT_EQ(1, drives.lockCount["D:"]);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(DriveTypesTest, APressOnALockedDrivesEjectButtonIsExplainedOnceInTenSeconds)
 {

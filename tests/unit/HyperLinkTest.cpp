@@ -489,36 +489,10 @@ TEST_F(HyperLinkTest, OnlyASuccessfulOpeningMarksTheLinkVisited)
               catcher.boxes[1].text);
 }
 
-TEST_F(HyperLinkTest, AClickOpensTheTargetThroughTheRealShell)
-{
-    g_pfnOpenLinkTarget = OpenLinkTarget;
-    const std::string browser = BrowserRecorder::Program();
-    BrowserRecorder recorder;
-    ScopedOpenClass scheme("vexa-link-test", (browser + " \"%1\"").c_str());
-    ScopedClassValue noPageBrowser(".htm", nullptr);
-    MessageBoxCatcher catcher;
-
-    link->SetLinkTarget("vexa-link-test:home");
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    EXPECT_EQ(std::vector<std::string>{browser + " \"vexa-link-test:home\""},
-              recorder.CommandLines(1));
-    EXPECT_TRUE(link->m_bVisited);
-    EXPECT_TRUE(catcher.boxes.empty());
-
-    link->m_bVisited = FALSE;
-    link->SetLinkTarget("vexa-unregistered:home");
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    EXPECT_FALSE(link->m_bVisited);
-    ASSERT_EQ(1u, catcher.boxes.size());
-    EXPECT_EQ("Can't open link:\n\nThere is no application associated\nwith the given filename "
-              "extension.",
-              catcher.boxes[0].text);
-}
-
 const long kLinkStates = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED |
                          STATE_SYSTEM_TRAVERSED;
 
-TEST_F(HyperLinkTest, AScreenReaderHearsALinkAndFollowsItAsAClickDoes)
+TEST_F(HyperLinkTest, AScreenReaderHearsALinkWhoseObjectGoesWithTheControl)
 {
     ScreenReader reader;
     ASSERT_NE(nullptr, reader.Find(link->m_hWnd));
@@ -534,34 +508,51 @@ TEST_F(HyperLinkTest, AScreenReaderHearsALinkAndFollowsItAsAClickDoes)
     other.lVal = 1; // the link has no children
     EXPECT_EQ(E_INVALIDARG, reader.object->accDoDefaultAction(other));
 
-    // The default action opens the target through the real shell, as a click does: visited
-    // once opened, the same message box when it cannot be.
-    g_pfnOpenLinkTarget = OpenLinkTarget;
-    const std::string browser = BrowserRecorder::Program();
-    BrowserRecorder recorder;
-    ScopedOpenClass scheme("vexa-link-test", (browser + " \"%1\"").c_str());
-    ScopedClassValue noPageBrowser(".htm", nullptr);
-    MessageBoxCatcher catcher;
-    link->SetLinkTarget("vexa-link-test:home");
-    EXPECT_EQ(L"vexa-link-test:home", reader.Text(&IAccessible::get_accValue));
-    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
-    PumpMessages();
-    EXPECT_EQ(std::vector<std::string>{browser + " \"vexa-link-test:home\""},
-              recorder.CommandLines(1));
-    EXPECT_NE(0, reader.Number(&IAccessible::get_accState) & STATE_SYSTEM_TRAVERSED);
-
-    link->SetLinkTarget("vexa-unregistered:home");
-    EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
-    PumpMessages();
-    ASSERT_EQ(1u, catcher.boxes.size());
-    EXPECT_EQ("Can't open link:\n\nThere is no application associated\nwith the given filename "
-              "extension.",
-              catcher.boxes[0].text);
-
-    // The object goes with the control: a screen reader that still holds it hears so.
+    // A screen reader that still holds the object when the control goes hears so.
     DestroyDialog();
     EXPECT_EQ(RPC_E_DISCONNECTED, reader.object->accDoDefaultAction(reader.self));
     EXPECT_EQ(-1, reader.Number(&IAccessible::get_accRole));
+}
+
+// A click and a screen reader's default action open the target through the real shell alike:
+// visited once opened, and the same message box when it cannot be.
+TEST_F(HyperLinkTest, AClickOrAScreenReaderOpensTheTargetThroughTheRealShell)
+{
+    ScreenReader reader;
+    ASSERT_NE(nullptr, reader.Find(link->m_hWnd));
+    g_pfnOpenLinkTarget = OpenLinkTarget;
+    const std::string browser = BrowserRecorder::Program();
+    ScopedOpenClass scheme("vexa-link-test", (browser + " \"%1\"").c_str());
+    ScopedClassValue noPageBrowser(".htm", nullptr);
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"click", [this] { Send(WM_LBUTTONDOWN, MK_LBUTTON, 0); }},
+        {"screen reader", [&reader] {
+             EXPECT_EQ(S_OK, reader.object->accDoDefaultAction(reader.self));
+             PumpMessages();
+         }}};
+    for (const auto& [way, follow] : ways) {
+        SCOPED_TRACE(way);
+        BrowserRecorder recorder;
+        MessageBoxCatcher catcher;
+        link->m_bVisited = FALSE;
+        link->SetLinkTarget("vexa-link-test:home");
+        EXPECT_EQ(L"vexa-link-test:home", reader.Text(&IAccessible::get_accValue));
+        follow();
+        EXPECT_EQ(std::vector<std::string>{browser + " \"vexa-link-test:home\""},
+                  recorder.CommandLines(1));
+        EXPECT_TRUE(link->m_bVisited);
+        EXPECT_NE(0, reader.Number(&IAccessible::get_accState) & STATE_SYSTEM_TRAVERSED);
+        EXPECT_TRUE(catcher.boxes.empty());
+
+        link->m_bVisited = FALSE;
+        link->SetLinkTarget("vexa-unregistered:home");
+        follow();
+        EXPECT_FALSE(link->m_bVisited);
+        ASSERT_EQ(1u, catcher.boxes.size());
+        EXPECT_EQ("Can't open link:\n\nThere is no application associated\nwith the given filename "
+                  "extension.",
+                  catcher.boxes[0].text);
+    }
 }
 
 // The colours the link draws its text with: how many pixels of the colour its drawing holds.

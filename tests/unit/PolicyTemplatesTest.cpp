@@ -242,30 +242,14 @@ std::set<std::string> Names(const std::vector<const XmlElement*>& elements)
     return names;
 }
 
-TEST(PolicyTemplates, BothFilesAreWellFormedGroupPolicyDefinitions)
+// The template and each language file are well-formed Group Policy definitions, the language
+// file of a revision the template accepts and with every text and presentation it names.
+TEST(PolicyTemplates, EachLanguageFileIsWellFormedAndHasEveryTextTheTemplateNames)
 {
     const XmlDocument admx = Template();
     ASSERT_TRUE(admx.wellFormed) << admx.error;
     EXPECT_EQ("policyDefinitions", admx.root.name);
     EXPECT_EQ(kPolicyNamespace, admx.root.namespaceUri);
-
-    for (const std::string& language : Languages()) {
-        SCOPED_TRACE(language);
-        const XmlDocument adml = Texts(language);
-        ASSERT_TRUE(adml.wellFormed) << adml.error;
-        EXPECT_EQ("policyDefinitionResources", adml.root.name);
-        EXPECT_EQ(kPolicyNamespace, adml.root.namespaceUri);
-
-        // The language file must be of a revision the template accepts.
-        EXPECT_EQ(admx.root.One("resources").Attribute("minRequiredRevision"),
-                  adml.root.Attribute("revision"));
-    }
-}
-
-TEST(PolicyTemplates, EveryTextAndPresentationTheTemplateNamesIsInTheLanguageFile)
-{
-    const XmlDocument admx = Template();
-    ASSERT_TRUE(admx.wellFormed) << admx.error;
     std::set<std::string> strings;
     CollectReferences(admx.root, "string", &strings);
     EXPECT_FALSE(strings.empty());
@@ -276,6 +260,10 @@ TEST(PolicyTemplates, EveryTextAndPresentationTheTemplateNamesIsInTheLanguageFil
         SCOPED_TRACE(language);
         const XmlDocument adml = Texts(language);
         ASSERT_TRUE(adml.wellFormed) << adml.error;
+        EXPECT_EQ("policyDefinitionResources", adml.root.name);
+        EXPECT_EQ(kPolicyNamespace, adml.root.namespaceUri);
+        EXPECT_EQ(admx.root.One("resources").Attribute("minRequiredRevision"),
+                  adml.root.Attribute("revision"));
         const std::map<std::string, std::string> stringTable = Table(adml, "stringTable", "string");
         for (const std::string& id : strings) {
             SCOPED_TRACE("$(string." + id + ")");

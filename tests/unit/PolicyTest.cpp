@@ -18,7 +18,6 @@
 namespace {
 
 using Requests = std::vector<std::string>;
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 TEST(PolicyRead, OnlyAWholeDwordOfZeroOrOneCountsAndTheMachineWins)
 {
@@ -81,7 +80,6 @@ protected:
         ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Vexa");
     }
 
-    void Command(WPARAM id) { ::SendMessageA(dlg->m_hWnd, WM_COMMAND, id, 0); }
     void PolicyChanged(const char* area = "Policy")
     {
         ::SendMessageA(dlg->m_hWnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area));

@@ -4,6 +4,7 @@
 #include "support/SettingsDialogFixture.h"
 #include "support/TrayMenuItems.h"
 
+#include "framework/UniqueHandle.h"
 #include "res/resource.h"
 #include "tray/SystemTray.h"
 
@@ -12,8 +13,6 @@
 #include <vector>
 
 namespace {
-
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Under Wine every drive's request fails at start, so nothing is written before the test does.
 class SettingsStoreTest : public SettingsDialogTest {
@@ -162,66 +161,61 @@ TEST_F(SettingsStoreTest, KeyThatMayOnlyBeReadStillGivesItsLocksAndOptions)
 // restored all the same) and puts it back afterwards.
 class RunKeyAside {
 public:
-    RunKeyAside()
+    RunKeyAside() : m_existed(RegistryKeyExists(kRunKey))
     {
-        m_existed = RegistryKeyExists(kRunKey);
-        if (!m_existed)
-            return;
-        HKEY run = nullptr;
-        HKEY backup = nullptr;
-        ::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &run);
-        ::RegCreateKeyA(HKEY_CURRENT_USER, kBackup, &backup);
-        ::RegCopyTreeA(run, nullptr, backup);
-        ::RegCloseKey(backup);
-        ::RegCloseKey(run);
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kRunKey);
+        if (m_existed)
+            Move(kRunKey, kBackup);
     }
-
     ~RunKeyAside()
     {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kRunKey);
-        if (!m_existed)
-            return;
-        HKEY run = nullptr;
-        HKEY backup = nullptr;
-        ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run);
-        ::RegOpenKeyExA(HKEY_CURRENT_USER, kBackup, 0, KEY_READ, &backup);
-        ::RegCopyTreeA(backup, nullptr, run);
-        ::RegCloseKey(backup);
-        ::RegCloseKey(run);
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+        if (m_existed)
+            Move(kBackup, kRunKey);
     }
-
     RunKeyAside(const RunKeyAside&) = delete;
     RunKeyAside& operator=(const RunKeyAside&) = delete;
 
 private:
+    static void Move(const char* from, const char* to)
+    {
+        HKEY source = nullptr;
+        HKEY target = nullptr;
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, from, 0, KEY_READ, &source);
+        ::RegCreateKeyA(HKEY_CURRENT_USER, to, &target);
+        ::RegCopyTreeA(source, nullptr, target);
+        ::RegCloseKey(target);
+        ::RegCloseKey(source);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, from);
+    }
     static constexpr const char* kBackup = "Software\\Vexa tests: Run key set aside";
     bool m_existed = false;
 };
 
+// The entry names the program file whatever the characters of its folder, beyond any code page.
 TEST_F(SettingsStoreTest, AutostartEntryIsSetAndRemovedButTheRunKeyNeverCreated)
 {
-    const std::string path = "C:\\Program Files\\Vexa\\Vexa.exe";
-    const CWideString widePath = L"C:\\Program Files\\Vexa\\Vexa.exe";
+    const wchar_t path[] = L"\"C:\\Programs\\\x03A9mega Tools\\\x65E5\x672C\\Vexa.exe\"";
     RunKeyAside aside;
     ASSERT_FALSE(RegistryKeyExists(kRunKey));
-    dlg->WriteAutostart(TRUE, widePath);
-    dlg->WriteAutostart(FALSE, widePath);
+    dlg->WriteAutostart(TRUE, path);
+    dlg->WriteAutostart(FALSE, path);
     EXPECT_FALSE(RegistryKeyExists(kRunKey));
 
-    HKEY run = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, &run));
-    ::RegCloseKey(run);
-    dlg->WriteAutostart(TRUE, widePath);
-    const RegistryValue entry = ReadRegistryValue(kRunKey, "Vexa");
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), entry.type);
-    EXPECT_EQ(path.size() + 1, entry.data.size());
-    EXPECT_EQ(path, entry.AsString());
+    CRegKey run;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, kRunKey, run.Receive()));
+    dlg->WriteAutostart(TRUE, path);
+    wchar_t stored[MAX_PATH] = L"";
+    DWORD size = sizeof(stored);
+    DWORD type = REG_NONE;
+    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(run.Get(), L"Vexa", nullptr, &type,
+                                                reinterpret_cast<BYTE*>(stored), &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(sizeof(path), size) << "the text and its terminating zero";
+    EXPECT_EQ(Utf8(path), Utf8(stored));
 
-    dlg->WriteAutostart(FALSE, widePath);
+    dlg->WriteAutostart(FALSE, path);
     EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
-    dlg->WriteAutostart(FALSE, widePath); // nothing there: nothing happens
+    dlg->WriteAutostart(FALSE, path); // nothing there: nothing happens
     EXPECT_FALSE(ReadRegistryValue(kRunKey, "Vexa").exists);
     EXPECT_TRUE(RegistryKeyExists(kRunKey));
     EXPECT_FALSE(RegistryKeyExists(kProgramKey)); // the autostart entry is all it touches

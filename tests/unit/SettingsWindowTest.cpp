@@ -15,8 +15,6 @@
 
 namespace {
 
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 // The bits of a control's style that the user sees: its kind, and whether Tab stops at it.
 const DWORD kStyleMask = 0xFFFF | WS_TABSTOP | WS_GROUP;
 
@@ -44,7 +42,6 @@ protected:
     }
 
     HWND Window() const { return dlg->m_hWnd; }
-    void Command(WPARAM command) { ::SendMessageA(Window(), WM_COMMAND, command, 0); }
     void Click(int id) { PressButton(Window(), id); }
     bool Ticked() const { return ::IsDlgButtonChecked(Window(), IDC_AUTOSTART) == BST_CHECKED; }
 };
