@@ -22,7 +22,6 @@
 
 namespace {
 
-const UINT kTrayIconId = 129;
 std::string g_drive = "D:";
 
 // The serial line to the host. Each step ends with a line "vexa-step NAME"; the host answers
@@ -131,9 +130,7 @@ protected:
         // The menu opens up and right of the pointer: left of the icons, so that they show.
         if (icons != nullptr && ::GetWindowRect(icons, &area))
             ::SetCursorPos(area.left - 140, area.top);
-        const UINT callback =
-            ::RegisterWindowMessageA("Brindle Corporation's Vexa Tray Notification Message");
-        ::PostMessageA(vexa->TrayWindow(), callback, kTrayIconId, WM_RBUTTONUP);
+        ::PostMessageA(vexa->TrayWindow(), TrayMessage(), kTrayIconId, WM_RBUTTONUP);
         HWND menu = nullptr;
         EXPECT_TRUE(WaitFor([&] { return (menu = ShownMenu()) != nullptr; },
                             "the tray menu to open on a right click"));
