@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds, once per machine, the guest system of the real-drive test (scripts/realdrive-test.sh):
-# Debian bookworm with Wine, a virtual X server, udev, udisks and a kernel, a Wine prefix in which
-# D: is the CD-ROM /dev/sr0, and a tiny init of its own. It is cached outside the clone, in
+# Debian bookworm with Wine (64- and 32-bit), a virtual X server, udev, udisks and a kernel, a
+# Wine prefix in which D: is the CD-ROM /dev/sr0, and a tiny init of its own. It is cached outside the clone, in
 # $VEXA_REALDRIVE_CACHE (default /var/cache/vexa-realdrive), in a folder named after the guest's
 # version; a second run finds it there. The build goes to a temporary folder that is renamed
 # only when complete, so a build that is killed leaves no half guest behind.
@@ -21,7 +21,7 @@ case ${1:-} in
 esac
 
 # Raise whenever what goes into the guest changes: a new number builds a new guest.
-guest_version=2
+guest_version=6
 cache=${VEXA_REALDRIVE_CACHE:-/var/cache/vexa-realdrive}
 target=$cache/$guest_version
 # A cached guest needs no archive.
@@ -109,9 +109,12 @@ mount -t proc proc "$root/proc" && mounted+=("$root/proc")
 mount --bind /dev "$root/dev" && mounted+=("$root/dev")
 in_guest() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }
 
+# The i386 architecture for 32-bit Wine (wine32), which runs the 32-bit Vexa.exe: it must be
+# there before the prefix is made, so that the prefix gets its 32-bit system folder (syswow64).
+in_guest dpkg --add-architecture i386
 in_guest apt-get update -qq
 DEBIAN_FRONTEND=noninteractive in_guest apt-get install -y -qq --no-install-recommends \
-  wine wine64 xvfb linux-image-amd64 kmod dbus udev udisks2 >"$work/apt.log" 2>&1 || {
+  wine wine64 wine32:i386 xvfb linux-image-amd64 kmod dbus udev udisks2 >"$work/apt.log" 2>&1 || {
   tail -n 20 "$work/apt.log" >&2
   echo "apt-get in the guest failed" >&2
   exit 1
@@ -133,26 +136,13 @@ IMPORT{program}="cdrom_id $devnode"
 LABEL="cdrom_end"
 EOF
 
-# The Wine prefix: D: is the CD-ROM, by its device (d::) and by a folder of its own (d:).
-in_wine() {
-  in_guest WINEPREFIX=/root/.wine WINEDEBUG=-all \
-    WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe= "$@" >>"$work/wine.log" 2>&1
-}
-in_wine wineboot -i
-in_wine wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f
-# On a display of its own there is no window manager: Wine draws the frames itself.
-in_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-in_wine wineserver -w
+# The Wine prefix: D: is the CD-ROM, by its device (d::) and by a folder of its own (d:). It is
+# made in the guest itself, at one boot of its own (below): with 32-bit Wine installed, Wine starts
+# through its 32-bit loader, which this machine's kernel may not run; the guest's kernel does.
 mkdir -p "$root/media/cdrom" "$root/share"
-ln -sfn /media/cdrom "$root/root/.wine/dosdevices/d:"
-ln -sfn /dev/sr0 "$root/root/.wine/dosdevices/d::"
-
-# The guest's init: the file systems the programs need, the shared folder, and then the run's
-# own script from there (scripts/realdrive-guest.sh); the machine powers off when it ends.
-cat >"$root/vexa-init" <<'EOF'
-#!/bin/sh
-export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root
-# The kernel's initial RAM disk hands over /dev and /sys already mounted.
+# The file systems the programs need, for both of the guest's own inits (the kernel's initial
+# RAM disk hands over /dev and /sys already mounted).
+cat >"$root/vexa-mounts" <<'EOF'
 mountpoint -q /proc || mount -t proc proc /proc
 mountpoint -q /sys || mount -t sysfs sys /sys
 mountpoint -q /dev || mount -t devtmpfs dev /dev
@@ -161,6 +151,48 @@ mount -t devpts devpts /dev/pts
 mount -t tmpfs tmpfs /dev/shm
 mount -t tmpfs tmpfs /run
 mount -t tmpfs tmpfs /tmp
+EOF
+cat >"$root/vexa-prefix" <<'EOF'
+#!/bin/sh
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root WINEPREFIX=/root/.wine WINEDEBUG=-all
+export WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=
+. /vexa-mounts
+{
+  wineboot -i
+  # Debian's wine runs the 32-bit reg.exe, whose HKLM\Software is the 32-bit view: the
+  # 64-bit one is where Wine's mount manager reads the drives' kinds.
+  wine reg add 'HKLM\Software\Wine\Drives' /v d: /t REG_SZ /d cdrom /f /reg:64
+  # On a display of its own there is no window manager: Wine draws the frames itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+  wineserver -w
+} >/dev/console 2>&1
+ln -sfn /media/cdrom /root/.wine/dosdevices/d:
+ln -sfn /dev/sr0 /root/.wine/dosdevices/d::
+# Both halves of Wine are in the prefix, whole: its 64-bit and its 32-bit system folder each hold
+# the libraries every program needs (a prefix made on a full disk lacked most of them).
+ready=1
+for dll in kernel32 msvcrt advapi32 user32 gdi32 shell32; do
+  for folder in system32 syswow64; do
+    [ -s /root/.wine/drive_c/windows/$folder/$dll.dll ] || ready=0
+  done
+done
+# D:'s kind where the mount manager reads it.
+grep -qx '\[Software\\\\Wine\\\\Drives\] [0-9]*' /root/.wine/system.reg || ready=0
+[ $ready = 1 ] && echo "vexa-prefix: the prefix is ready" >/dev/console
+sync
+mount -o remount,ro /
+echo 1 >/proc/sys/kernel/sysrq
+echo o >/proc/sysrq-trigger
+sleep 60
+EOF
+chmod +x "$root/vexa-prefix"
+
+# The guest's init: the file systems, the shared folder, and then the run's own script from
+# there (tests/realdrive/guest.sh); the machine powers off when it ends.
+cat >"$root/vexa-init" <<'EOF'
+#!/bin/sh
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root
+. /vexa-mounts
 modprobe -a 9pnet_virtio 9p
 if mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 share /share; then
   sh /share/guest.sh >/share/guest.log 2>&1
@@ -177,9 +209,23 @@ for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[$i]}"; done
 mounted=()
 cp "$root"/boot/vmlinuz-* "$work/vmlinuz"
 cp "$root"/boot/initrd.img-* "$work/initrd.img"
-size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 256 ))
+# The Wine prefix, made later in the guest, needs about 1 GB of its own, both halves of Wine.
+size_mb=$(( $(du -sm "$root" | cut -f1) * 5 / 4 + 2560 ))
 mkfs.ext4 -q -F -L vexa-guest -d "$root" "$work/rootfs.img" "${size_mb}M" >/dev/null
 rm -rf "$root"
+
+# The boot that makes the Wine prefix, bounded: an emulated processor on a busy machine.
+echo "Making the guest's Wine prefix in the guest (a few minutes)" >&2
+timeout 1800 qemu-system-x86_64 -machine pc,accel=tcg -cpu max,smap=off -smp 2 -m 1536 \
+  -nodefaults -display none -no-reboot -serial "file:$work/prefix.log" \
+  -kernel "$work/vmlinuz" -initrd "$work/initrd.img" \
+  -append "root=/dev/vda rw init=/vexa-prefix console=ttyS0 panic=-1 quiet" \
+  -drive "file=$work/rootfs.img,if=virtio,format=raw" </dev/null >/dev/null 2>&1 || true
+if ! grep -q "vexa-prefix: the prefix is ready" "$work/prefix.log"; then
+  tail -n 20 "$work/prefix.log" >&2
+  echo "the guest did not make its Wine prefix" >&2
+  exit 1
+fi
 rm -f "$work"/*.log
 chmod 755 "$work"
 # A run beside this one may have finished the same guest first: then that one is used.

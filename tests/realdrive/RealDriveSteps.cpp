@@ -133,9 +133,12 @@ bool DriveExists(char letter)
 // Presses the eject button of a drive as Windows' CD-ROM driver reports it to a window that
 // registered the drive's volume handle. Vexa's handle is not known here, so every small handle
 // value is named in turn; Wine copies the record into Vexa's process (a custom event's data).
+// The values go downwards: Vexa's handle is a small one, so the balloon it asks for comes near
+// the end, not a thousand messages before the search for it (Wine's explorer shows a balloon
+// for 10 s; on a busy machine those messages took longer).
 ::testing::AssertionResult PressEjectButton(HWND window)
 {
-    for (UINT_PTR value = 4; value <= 4096; value += 4) {
+    for (UINT_PTR value = 4096; value >= 4; value -= 4) {
         DEV_BROADCAST_HANDLE press = {};
         press.dbch_size = sizeof(press);
         press.dbch_devicetype = DBT_DEVTYP_HANDLE;

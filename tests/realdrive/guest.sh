@@ -5,6 +5,12 @@
 # host reads each phase's progress from /share/guest.log.
 set -u
 phase() { echo "== $*"; }
+# The exit code for the host, written whole before the host can see the file: the host reads it
+# as soon as the name appears in the shared folder.
+result() {
+  echo "$1" >/share/steps.rc.tmp
+  mv /share/steps.rc.tmp /share/steps.rc
+}
 # Waits, at most about two minutes, for a condition (a shell command) to hold.
 wait_for() {
   what=$1
@@ -14,7 +20,7 @@ wait_for() {
     tries=$((tries + 1))
     if [ $tries -gt 1200 ]; then
       echo "waited 2 minutes for $what, and it did not happen"
-      echo 1 >/share/steps.rc
+      result 1
       exit 1
     fi
     sleep 0.1
@@ -47,7 +53,8 @@ phase "display"
 Xvfb :0 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
 wait_for "the virtual display" test -S /tmp/.X11-unix/X0
 
-phase "steps"
+# The build the host gave (i686: the 32-bit Vexa.exe and steps program, run by 32-bit Wine).
+phase "steps of the $(cat /share/build) build"
 # Wine runs the programs from a local folder: it cannot map a program's sections from the
 # shared folder. The steps program finds the host's answers in steps/ beside it.
 mkdir -p /tmp/run
@@ -72,5 +79,5 @@ code=$?
 phase "drives at the end"
 ls -l /root/.wine/dosdevices/
 grep -E 'drive name|Can lock' /proc/sys/dev/cdrom/info
-echo $code >/share/steps.rc
+result $code
 wineserver -k

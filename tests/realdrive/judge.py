@@ -7,8 +7,12 @@ RealDriveSteps.cpp) by what QEMU itself says of the drive: whether the guest loc
 and whether an eject is refused. Some steps also act on the drives: a medium put back, an unlock
 from outside, a USB CD-ROM plugged in and pulled out.
 
-    judge.py GUEST_DIR BUILD_DIR   GUEST_DIR from scripts/realdrive-image.sh, BUILD_DIR holding
-                                   Vexa.exe and vexa_realdrive_steps.exe
+    judge.py GUEST_DIR BUILD_DIR...   GUEST_DIR from scripts/realdrive-image.sh, each BUILD_DIR
+                                      holding Vexa.exe and vexa_realdrive_steps.exe of one build
+                                      (build/i686: 32-bit Wine in the guest; build/x86_64)
+
+Each build gets a guest of its own, booted afresh, and every line of the log names the build
+(its folder's name) it is about. All builds run, even after one failed.
 
 Every wait is bounded and, when it runs out, says what did not happen; a step that fails or does
 not come ends the run with exit code 1 and names the step.
@@ -147,13 +151,16 @@ class Drives:
 
 
 def keep_picture(share, build, name):
-    """Converts a picture the guest took (steps/NAME.bmp) into BUILD_DIR/../screenshots/NAME.png."""
+    """Converts a picture the guest took (steps/NAME.bmp) into BUILD_DIR/../screenshots/NAME.png,
+    NAME-i686.png for the 32-bit build's."""
     picture = os.path.join(share, "steps", name + ".bmp")
     if not os.path.exists(picture):
         raise Failure(f"the guest took no picture {name}.bmp")
     folder = os.path.join(os.path.dirname(build), "screenshots")
     os.makedirs(folder, exist_ok=True)
-    subprocess.run(["convert", picture, os.path.join(folder, name + ".png")], check=True)
+    arch = os.path.basename(build)
+    kept = name + ("" if arch == "x86_64" else "-" + arch) + ".png"
+    subprocess.run(["convert", picture, os.path.join(folder, kept)], check=True)
 
 
 def steps(drives, share, build):
@@ -249,8 +256,12 @@ def tail(path, lines=40):
 
 
 def run(guest, build, work):
+    arch = os.path.basename(build)
     share = os.path.join(work, "share")
     os.makedirs(os.path.join(share, "steps"))
+    # The guest's log names the build too.
+    with open(os.path.join(share, "build"), "w") as name:
+        name.write(arch + "\n")
     for name in ("Vexa.exe", "vexa_realdrive_steps.exe"):
         shutil.copy(os.path.join(build, name), share)
     shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "guest.sh"), share)
@@ -280,7 +291,7 @@ def run(guest, build, work):
                 raise Failure(f"step {step}: {failure}") from None
             open(os.path.join(share, "steps", step + ".ok"), "w").close()
             passed += 1
-            print(f"real drive: {step}: ok", flush=True)
+            print(f"real drive ({arch}): {step}: ok", flush=True)
         try:
             wait_until(lambda: os.path.exists(result), STEP_GUARD, "the steps program to end")
         except Failure as failure:
@@ -296,29 +307,38 @@ def run(guest, build, work):
                        "the steps program to end")
         except Failure:
             pass
-        print(f"real drive: FAILED: {failure}", file=sys.stderr)
+        print(f"real drive ({arch}): FAILED: {failure}", file=sys.stderr)
         for log in ("share/guest.log", "console.log", "qemu.log"):
             print(tail(os.path.join(work, log)), file=sys.stderr)
         return 1
     finally:
         stop_qemu(qemu)
-    print(f"real drive: all {passed} steps passed")
+    print(f"real drive ({arch}): all {passed} steps passed", flush=True)
     return 0
 
 
 def main():
     # Stopped from outside, the run still stops its QEMU and removes its files.
     signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
-    if len(sys.argv) != 3:
+    if len(sys.argv) < 3:
         sys.exit(__doc__)
-    work = tempfile.mkdtemp(prefix="vexa-realdrive.")
-    try:
-        return run(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), work)
-    finally:
-        if os.environ.get("VEXA_KEEP_REALDRIVE") == "1":
-            print(f"real drive: the run's files are kept in {work}", file=sys.stderr)
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+    failed = []
+    for build in sys.argv[2:]:
+        build = os.path.abspath(build)
+        arch = os.path.basename(build)
+        work = tempfile.mkdtemp(prefix=f"vexa-realdrive-{arch}.")
+        try:
+            if run(os.path.abspath(sys.argv[1]), build, work) != 0:
+                failed.append(arch)
+        finally:
+            if os.environ.get("VEXA_KEEP_REALDRIVE") == "1":
+                print(f"real drive ({arch}): the run's files are kept in {work}", file=sys.stderr)
+            else:
+                shutil.rmtree(work, ignore_errors=True)
+    if failed:
+        print(f"real drive: FAILED for {', '.join(failed)}", file=sys.stderr)
+        return 1
+    return 0
 
 
 if __name__ == "__main__":
