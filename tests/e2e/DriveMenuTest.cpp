@@ -17,36 +17,11 @@
 
 namespace {
 
-struct FindMenu {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchMenu(HWND window, LPARAM lparam)
-{
-    FindMenu* search = reinterpret_cast<FindMenu*>(lparam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && ClassName(window) == "#32768" && ::IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Runs the test's broadcaster program (vexa_volume_broadcast) with the arguments; its exit code,
 // or -1 when it did not start or did not end.
 int Broadcast(const std::string& arguments)
 {
     return static_cast<int>(RunProgram(TestDirectory() + "\\vexa_volume_broadcast.exe", arguments).exitCode);
-}
-
-// The pop-up menu window Vexa shows, or nullptr.
-HWND ShownMenu(const VexaProcess& vexa)
-{
-    FindMenu search = {vexa.Id(), nullptr};
-    ::EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 class DriveMenu : public FreshAccountTest {
@@ -63,7 +38,7 @@ protected:
     {
         ::PostMessageA(vexa->TrayWindow(), TrayMessage(), kTrayIconId, WM_RBUTTONUP);
         HWND menu = nullptr;
-        EXPECT_TRUE(WaitFor([&] { return (menu = ShownMenu(*vexa)) != nullptr; },
+        EXPECT_TRUE(WaitFor([&] { return (menu = vexa->ShownMenu()) != nullptr; },
                             "the tray menu to open on a right click"));
         return menu;
     }

@@ -88,6 +88,7 @@ struct Search {
     const char* className;  // exact class, or nullptr
     const char* classStart; // class prefix, or nullptr
     const char* title;      // exact title, or nullptr
+    bool visible;           // only a window that shows
     HWND found;
 };
 
@@ -105,13 +106,16 @@ BOOL CALLBACK Match(HWND window, LPARAM lparam)
         return TRUE;
     if (search->title != nullptr && WindowText(window) != search->title)
         return TRUE;
+    if (search->visible && !::IsWindowVisible(window))
+        return TRUE;
     search->found = window;
     return FALSE;
 }
 
-HWND Find(DWORD processId, const char* className, const char* classStart, const char* title)
+HWND Find(DWORD processId, const char* className, const char* classStart, const char* title,
+          bool visible = false)
 {
-    Search search = {processId, className, classStart, title, nullptr};
+    Search search = {processId, className, classStart, title, visible, nullptr};
     ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -133,6 +137,11 @@ HWND VexaProcess::SettingsWindow() const
 HWND VexaProcess::TrayWindow() const
 {
     return Find(Id(), nullptr, "Vexa:", nullptr);
+}
+
+HWND VexaProcess::ShownMenu() const
+{
+    return Find(Id(), "#32768", nullptr, nullptr, true);
 }
 
 HWND VexaProcess::MessageBox() const

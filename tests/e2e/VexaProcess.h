@@ -45,6 +45,7 @@ public:
     // This process's top-level windows; nullptr while there is none.
     HWND SettingsWindow() const; // the settings dialog, hidden or not
     HWND TrayWindow() const;     // the tray icon's hidden window
+    HWND ShownMenu() const;      // the tray menu's pop-up, while it shows
     HWND MessageBox() const;     // a message box captioned "Vexa", once it shows its text
 
     // Waits (see WaitFor) until Vexa's start is over. Vexa puts its icon up before the settings

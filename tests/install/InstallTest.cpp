@@ -250,7 +250,8 @@ std::string UninstallEntry(const std::string& productCode, const char* name)
 
 bool UninstallEntryExists(const std::string& productCode)
 {
-    return RegistryKeyExists((kUninstallKey + productCode).c_str(), HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    return RegistryKeyExists((kUninstallKey + productCode).c_str(), HKEY_LOCAL_MACHINE,
+                             KEY_WOW64_64KEY);
 }
 
 // The Start-menu shortcut. Windows puts a per-machine package's shortcut into the Programs

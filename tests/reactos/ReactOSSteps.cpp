@@ -90,34 +90,13 @@ int DriveIndex(const std::string& drive)
     return index;
 }
 
-BOOL CALLBACK MatchMenu(HWND window, LPARAM lparam)
-{
-    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == found->first && ClassName(window) == "#32768" && ::IsWindowVisible(window)) {
-        found->second = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 class ReactOSDrive : public FreshAccountTest {
 protected:
     ::testing::AssertionResult Start()
     {
         vexa = std::make_unique<VexaProcess>();
         const ::testing::AssertionResult started = vexa->WaitForStart();
-        if (!started)
-            return started;
-        return vexa->NoMessageBox();
-    }
-
-    HWND ShownMenu() const
-    {
-        std::pair<DWORD, HWND> found(vexa->Id(), nullptr);
-        ::EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&found));
-        return found.second;
+        return started ? vexa->NoMessageBox() : started;
     }
 
     // A right click on the icon, in the form of the taskbar's older callbacks (ReactOS's taskbar
@@ -132,7 +111,7 @@ protected:
             ::SetCursorPos(area.left - 140, area.top);
         ::PostMessageA(vexa->TrayWindow(), TrayMessage(), kTrayIconId, WM_RBUTTONUP);
         HWND menu = nullptr;
-        EXPECT_TRUE(WaitFor([&] { return (menu = ShownMenu()) != nullptr; },
+        EXPECT_TRUE(WaitFor([&] { return (menu = vexa->ShownMenu()) != nullptr; },
                             "the tray menu to open on a right click"));
         // The pointer off the icons, and the menu drawn before the host takes its picture.
         ::SetCursorPos(0, 0);
@@ -165,7 +144,7 @@ TEST_F(ReactOSDrive, EveryLockAsWindowsOwnDriverCountsIt)
     ASSERT_NE(nullptr, menu);
     ASSERT_TRUE(g_host->Confirms("menu"));
     ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(WaitFor([&] { return ShownMenu() == nullptr; }, "the menu to close on Escape"));
+    ASSERT_TRUE(WaitFor([&] { return vexa->ShownMenu() == nullptr; }, "the menu to close on Escape"));
 
     // The running Vexa answers for the drive.
     CommandRun run = RunVexaCommand("/status");

@@ -136,7 +136,8 @@ TEST_F(SettingsDialogTest, RepeatedOpeningsLeaveNothingBehind)
         Command(ID_TRAY_SETTINGS);
         ::SendMessageA(dlg->m_hWnd, WM_CLOSE, 0, 0);
         PumpMessages();
-        windows = i == 0 ? ThreadWindows() : windows;
+        if (i == 0)
+            windows = ThreadWindows();
     }
     EXPECT_EQ(windows, ThreadWindows());
     EXPECT_EQ(items, ::GetMenuItemCount(popup));
